@@ -1,0 +1,61 @@
+// Per-vertex rules of the three operations (Mirror, Flip, Reset) on plain arrays. The mesh paths
+// adapt their meshes to these inputs; nothing here knows a scene object.
+//
+// Vertices are visited in index order 0..n-1 and written in place, so a later vertex reads positions
+// earlier visits already changed (Mirror and Reset read P; Flip reflects from a copy taken first).
+// All arithmetic is in 32-bit floats.
+#pragma once
+
+#include "bitarray.h"
+#include "matrix3.h"
+
+// The incoming sub-object selection: hard bits (false outside their count) and, when the mesh has
+// soft selection, one weight per vertex (weights beyond weightCount read as 0).
+struct VertexSelection {
+  const BitArray* bits = nullptr;  // null: nothing selected
+  const float* weights = nullptr;  // null: no soft selection
+  int weightCount = 0;
+
+  bool Selected(int i) const { return bits != nullptr && (*bits)[i] != 0; }
+  bool HasWeights() const { return weights != nullptr; }
+  float Weight(int i) const { return (i >= 0 && i < weightCount) ? weights[i] : 0.0f; }
+  // The weight of k as the selection record inherits it: W[k] with soft selection, else 1 or 0.
+  float InheritedWeight(int k) const { return HasWeights() ? Weight(k) : (Selected(k) ? 1.0f : 0.0f); }
+};
+
+// The base selection mask taken from the target mesh. A vertex beyond the target's bits or weights
+// counts as unselected with weight 0.
+struct BaseSelectionGate {
+  bool enabled = false;   // baseSelectionMasks
+  bool invert = false;    // invertBaseSelection
+  bool bitsOnly = false;  // judge by the bits alone, even when weights exist
+  const BitArray* bits = nullptr;
+  const float* weights = nullptr;  // null: the target has no soft selection
+  int weightCount = 0;
+
+  bool Passes(int i) const;
+};
+
+struct OperationOptions {
+  int axis = 0;                   // mirrorAxis, 0..2
+  float offset = 0.0f;            // axisOffset
+  int direction = 0;              // 0 Negative: write where T[i][axis] <= offset; else >= offset
+  bool resetCentreVerts = true;   // centre vertices take the target's axis coordinate
+  bool ignoreSelection = true;    // ignoreSO
+  bool selectionOnly = false;     // OperateOnlyOnSelection: carry the selection, keep positions
+};
+
+// positions: P, n entries, changed in place. target: T, n entries. partners: M, n entries, each a
+// valid index below n. mirror: C. record: R, n floats, zero on entry; receives the weight each
+// processed vertex inherits from its partner.
+void MirrorVertices(Point3* positions, const Point3* target, const int* partners, int n,
+                    const Matrix3& mirror, const OperationOptions& options,
+                    const VertexSelection& selection, const BaseSelectionGate& gate, float* record);
+void FlipVertices(Point3* positions, const Point3* target, const int* partners, int n,
+                  const Matrix3& mirror, const OperationOptions& options,
+                  const VertexSelection& selection, const BaseSelectionGate& gate, float* record);
+void ResetVertices(Point3* positions, const Point3* target, int n, const OperationOptions& options,
+                   const VertexSelection& selection, const BaseSelectionGate& gate);
+
+// Threshold above which a carried weight makes a vertex hard-selected on write-back.
+constexpr float kSelectedWeight = 0.999f;
