@@ -2,6 +2,7 @@
 // so callers may test any index; writing outside the count is ignored.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "max_types.h"
+
 class Point3 {
  public:
   float x, y, z;

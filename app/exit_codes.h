@@ -1,0 +1,8 @@
+// The command line's exit codes; scripts are written against them.
+#pragma once
+
+constexpr int kExitOk = 0;
+constexpr int kExitAsymmetric = 1;  // check: some vertex lies beyond the tolerance
+constexpr int kExitUsage = 2;
+constexpr int kExitUnreadable = 3;  // a file that cannot be read or parsed
+constexpr int kExitMismatch = 4;    // meshes that do not match

@@ -1,0 +1,23 @@
+// Loading the ambiflex plug-in the way the host does: through the library loader, from the folder
+// of the running program unless a path is given.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "iparamb2.h"
+#include "plugin_library.h"
+
+// The ambiflex class id and names, as the host finds them.
+#define AMBIFLEX_CLASS_ID_FOR_HOST Class_ID(0x7E3D7747, 0xBA5FB623)
+
+struct PluginSession {
+  std::unique_ptr<PluginLibrary> library;
+  ClassDesc2* desc = nullptr;
+};
+
+// The default plug-in file: ambiflex.so beside the running program.
+std::string DefaultPluginPath();
+
+// Loads the library and finds its modifier class; false with a message naming the file otherwise.
+bool OpenPluginSession(const std::string& path, PluginSession& r_session, std::string& r_error);

@@ -1,0 +1,43 @@
+// The core interface: current time, viewport redraws, command modes and the host's record of what
+// it showed the user (redraws, failures reported during evaluation).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ref.h"
+
+class INode;
+class ViewExp;
+class PickModeCallback;
+class PickNodeCallback;
+
+#define REDRAW_BEGIN (1 << 0)
+#define REDRAW_INTERACTIVE (1 << 1)
+#define REDRAW_END (1 << 2)
+#define REDRAW_NORMAL (1 << 3)
+
+class Interface {
+ public:
+  virtual ~Interface() = default;
+  virtual TimeValue GetTime() { return time_; }
+  virtual void SetTime(TimeValue t, BOOL redraw = TRUE);
+  virtual void RedrawViews(TimeValue t, DWORD vpFlags = REDRAW_NORMAL, ReferenceTarget* change = nullptr);
+
+  // Host bookkeeping, read by host programs and tests.
+  int RedrawCount() const { return redraws_; }
+  // Messages the host showed the user (evaluation failures and the like), oldest first.
+  const std::vector<std::wstring>& Reports() const { return reports_; }
+  void Report(const std::wstring& text) { reports_.push_back(text); }
+  void ClearReports() { reports_.clear(); }
+
+ private:
+  TimeValue time_ = 0;
+  int redraws_ = 0;
+  std::vector<std::wstring> reports_;
+};
+
+// The interface handed to objects while they are edited.
+class IObjParam : public Interface {};
+
+Interface* GetCOREInterface();

@@ -1,0 +1,65 @@
+// ambiflex: the symmetry modifier. It owns one parameter block (reference 0, its only
+// sub-animatable), reports the channels it reads and writes, opens its rollout, publishes the
+// vMirrorOps interface, and routes each evaluation to the mesh path for the incoming object. Each
+// host entry point here is short and delegates to the folder that owns the behaviour.
+#pragma once
+
+#include "iparamb2.h"
+#include "max.h"
+#include "script/mirror_ops_interface.h"
+
+class ambiflex : public Modifier, public IambiflexFP {
+ public:
+  ambiflex();
+  ~ambiflex() override;
+
+  IParamBlock2* pblock = nullptr;
+  HWND hwndRollout = nullptr;
+  // 1 while the last evaluation produced a result; the rollout enables its operation controls
+  // from it.
+  int resultValid = 0;
+
+  // Animatable
+  BaseInterface* GetInterface(Interface_ID id) override;
+  void DeleteThis() override { delete this; }
+  void GetClassName(MSTR& s) override;
+  SClass_ID SuperClassID() override { return OSM_CLASS_ID; }
+  Class_ID ClassID() override;
+  void BeginEditParams(IObjParam* ip, ULONG flags, Animatable* prev) override;
+  void EndEditParams(IObjParam* ip, ULONG flags, Animatable* next) override;
+  int NumSubs() override { return 1; }
+  Animatable* SubAnim(int i) override { return pblock; }
+  MSTR SubAnimName(int i) override;
+  int NumParamBlocks() override { return 1; }
+  IParamBlock2* GetParamBlock(int i) override { return pblock; }
+  IParamBlock2* GetParamBlockByID(BlockID id) override;
+
+  // References
+  int NumRefs() override { return 1; }
+  RefTargetHandle GetReference(int i) override { return pblock; }
+  void SetReference(int i, RefTargetHandle rtarg) override { pblock = static_cast<IParamBlock2*>(rtarg); }
+  RefResult NotifyRefChanged(Interval changeInt, RefTargetHandle hTarget, PartID& partID,
+                             RefMessage message) override;
+  ReferenceTarget* Clone(RemapDir& remap) override;
+  IOResult Save(ISave* isave) override;
+  IOResult Load(ILoad* iload) override;
+
+  // BaseObject / Modifier
+  const MCHAR* GetObjectName() override;
+  Interval LocalValidity(TimeValue t) override { return NEVER; }
+  ChannelMask ChannelsUsed() override;
+  ChannelMask ChannelsChanged() override;
+  void ModifyObject(TimeValue t, ModContext& mc, ObjectState* os, INode* node) override;
+  Class_ID InputType() override { return defObjectClassID; }
+
+  // vMirrorOps: each walks every node cache of this modifier, then notifies and redraws once.
+  void reset() override;
+  void resetTarget() override;
+  void resetMatch() override;
+
+  // Enables the rollout's controls from the target and the last result; nothing without a rollout.
+  void UpdateRolloutState();
+
+ private:
+  void resetCaches(int mode);
+};

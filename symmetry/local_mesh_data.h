@@ -1,0 +1,74 @@
+// vLocalMeshData: the per-node symmetry cache hung on each ModContext's localData. It holds the last
+// result (replayed while constant update is off), the captured undeformed target, the partner table,
+// the patch-only counterparts of the three, and the flags that tell the next evaluation what it must
+// rebuild. Positions are object-space 32-bit floats of the mesh the modifier receives.
+//
+// An empty result, target or partner table forces its rebuild whatever the flags say. The host
+// owns a cache once it is stored in a context.
+#pragma once
+
+#include "modifier.h"
+#include "tab.h"
+
+class vLocalMeshData : public LocalModData {
+ public:
+  vLocalMeshData() = default;
+  ~vLocalMeshData() override;
+  // A deep copy with the same result, target and partners; its needsUpdate, targetDirty,
+  // matchDirty and lastAxis start at 0.
+  LocalModData* Clone() override;
+
+  // The context's cache, created empty when the context has none yet.
+  static vLocalMeshData* FetchOrCreate(ModContext& mc);
+
+  // Setters: replace the table with a copy of `t` (which is then freed).
+  void setResultVerts(Tab<Point3> t) { assign(resultVerts, t); }
+  void setResultVecs(Tab<Point3> t) { assign(resultVecs, t); }
+  void setResultVertFlags(Tab<int> t) { assign(resultVertFlags, t); }
+  void setTargetVerts(Tab<Point3> t) { assign(targetVerts, t); }
+  void setTargetVecs(Tab<Point3> t) { assign(targetVecs, t); }
+  void setTargetVertFlags(Tab<int> t) { assign(targetVertFlags, t); }
+  void setVertMatch(Tab<int> t) { assign(vertMatch, t); }
+  void setVecMatch(Tab<int> t) { assign(vecMatch, t); }
+  void setVecOwner(Tab<int> t) { assign(vecOwner, t); }
+
+  // Clears: count 0, storage kept.
+  void clearResultVerts() { resultVerts.ZeroCount(); }
+  void clearResultVecs() { resultVecs.ZeroCount(); }
+  void clearResultVertFlags() { resultVertFlags.ZeroCount(); }
+  void clearTargetVerts() { targetVerts.ZeroCount(); }
+  void clearTargetVecs() { targetVecs.ZeroCount(); }
+  void clearTargetVertFlags() { targetVertFlags.ZeroCount(); }
+  void clearVertMatch() { vertMatch.ZeroCount(); }
+  void clearVecMatch() { vecMatch.ZeroCount(); }
+  void clearVecOwner() { vecOwner.ZeroCount(); }
+
+  // The three reset modes of the scripting interface.
+  void reset();        // forget the result; the next evaluation runs the operation
+  void resetTarget();  // forget target and partners; the next evaluation captures again
+  void resetMatch();   // forget the partners; the next evaluation pairs again
+
+  int resultValid = 0;
+  int needsUpdate = 0;
+  int targetDirty = 0;
+  int matchDirty = 0;
+  int lastAxis = 0;
+  Tab<Point3> resultVerts;
+  Tab<Point3> resultVecs;
+  Tab<int> resultVertFlags;
+  Tab<Point3> targetVerts;
+  Tab<Point3> targetVecs;
+  Tab<int> targetVertFlags;
+  Tab<int> vertMatch;
+  Tab<int> vecMatch;
+  Tab<int> vecOwner;
+
+ private:
+  template <class T>
+  static void assign(Tab<T>& field, Tab<T>& from) {
+    field.ZeroCount();
+    if (from.Count() != field.Count()) field.SetCount(from.Count());
+    if (from.Count() > 0) std::memcpy(field.Addr(0), from.Addr(0), sizeof(T) * size_t(from.Count()));
+    from.Init();
+  }
+};

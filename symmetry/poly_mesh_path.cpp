@@ -1,0 +1,6 @@
+// The poly path: until it is built, it only gives the node its cache and hands the object on.
+#include "modifier/ambiflex.h"
+#include "symmetry/local_mesh_data.h"
+#include "symmetry/mesh_paths.h"
+
+void ModifyPolyObject(ambiflex* mod, PolyObject* obj, TimeValue t, ModContext& mc, TriObject* tri) { vLocalMeshData::FetchOrCreate(mc); }
