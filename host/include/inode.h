@@ -28,7 +28,7 @@ class INode : public ReferenceTarget {
   // The node's evaluated object at t: the object reference's output after every modifier. The
   // state stays owned by the node; a modifier that fails with a table index error is skipped for
   // this evaluation (the object is handed on as it was before it) and the failure is reported to
-  // the core interface.
+  // the core interface. A request made while the node's own pipeline runs gets an empty state.
   const ObjectState& EvalWorldState(TimeValue t, BOOL evalHidden = TRUE);
 
   Matrix3 GetObjectTM(TimeValue t, Interval* valid = nullptr) { return objectTM_; }
@@ -57,5 +57,6 @@ class INode : public ReferenceTarget {
   ObjectState state_;
   std::unique_ptr<Object> ownedState_;
   bool stateValid_ = false;
+  bool evaluating_ = false;
   TimeValue stateTime_ = 0;
 };

@@ -187,8 +187,9 @@ class IParamBlock2 : public ReferenceTarget {
   float GetFloat(ParamID id, TimeValue t = 0, int tabIndex = 0);
   INode* GetINode(ParamID id, TimeValue t = 0, int tabIndex = 0);
 
-  // Sets parameter `id`: clamps numbers to the declared range, lets the accessor see (and change)
-  // the value, stores it and notifies dependents with REFMSG_CHANGE.
+  // Sets parameter `id`: clamps numbers to the declared range, lets the accessor see the value,
+  // stores it and notifies dependents with REFMSG_CHANGE. FALSE for an unknown id, a type
+  // mismatch, or a node that depends on the block's owner (a reference loop).
   BOOL SetValue(ParamID id, TimeValue t, float v, int tabIndex = 0);
   BOOL SetValue(ParamID id, TimeValue t, int v, int tabIndex = 0);
   BOOL SetValue(ParamID id, TimeValue t, INode* v, int tabIndex = 0);

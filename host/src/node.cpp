@@ -39,6 +39,12 @@ const ObjectState& INode::EvalWorldState(TimeValue t, BOOL evalHidden) {
     }
     if (constant) return state_;
   }
+  static const ObjectState empty;
+  if (evaluating_) return empty;
+  struct Running {
+    bool& flag;
+    ~Running() { flag = false; }
+  } running{evaluating_ = true};
   ++evaluations;
   ownedState_.reset();
   state_ = ObjectState();

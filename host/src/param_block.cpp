@@ -267,9 +267,16 @@ BOOL IParamBlock2::setValue(ParamID id, TimeValue t, PB2Value v, int tabIndex) {
   } else if (def.type == TYPE_BOOL) {
     v.i = v.i != 0 ? 1 : 0;
   }
+  if (isReferenceType(def.type) && v.r != nullptr && v.r != values_[size_t(i)].r &&
+      ReplaceReference(i, v.r) != REF_SUCCEED) {
+    return FALSE;  // a node that depends on this block's owner would close a loop
+  }
   if (def.accessor != nullptr) def.accessor->Set(v, owner_, id, tabIndex, t);
-  if (isReferenceType(def.type)) ReplaceReference(i, v.r);
-  else values_[size_t(i)] = v;
+  if (isReferenceType(def.type)) {
+    if (v.r == nullptr) ReplaceReference(i, nullptr);
+  } else {
+    values_[size_t(i)] = v;
+  }
   lastNotify_ = id;
   NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
   return TRUE;

@@ -30,8 +30,28 @@ ReferenceMaker::~ReferenceMaker() {
   held_.clear();
 }
 
+// Whether `target` depends on `maker` (or is it): a reference from maker to target would close a loop.
+static bool dependsOn(RefTargetHandle target, ReferenceMaker* maker) {
+  if (static_cast<ReferenceMaker*>(target) == maker) return true;
+  if (!maker->IsRefTarget()) return false;
+  std::set<ReferenceMaker*> seen;
+  std::vector<ReferenceMaker*> pending{maker};
+  while (!pending.empty()) {
+    ReferenceMaker* m = pending.back();
+    pending.pop_back();
+    if (!seen.insert(m).second || !m->IsRefTarget()) continue;
+    for (ReferenceMaker* d : static_cast<ReferenceTarget*>(m)->Dependents()) {
+      if (d == static_cast<ReferenceMaker*>(target)) return true;
+      pending.push_back(d);
+    }
+  }
+  return false;
+}
+
 RefResult ReferenceMaker::ReplaceReference(int which, RefTargetHandle newtarg, BOOL delOld) {
   if (which < 0) return REF_FAIL;
+  // The host refuses references that would make an object depend on itself.
+  if (newtarg != nullptr && dependsOn(newtarg, this)) return REF_FAIL;
   if (size_t(which) >= held_.size()) held_.resize(size_t(which) + 1, nullptr);
   RefTargetHandle old = held_[size_t(which)];
   if (old == newtarg) {
