@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "exit_codes.h"
+#include "apply_command.h"
+#include "check_command.h"
+#include "demo_command.h"
 #include "info_command.h"
 #include "plugin_session.h"
 
@@ -13,7 +16,10 @@ namespace {
 void printUsage(std::ostream& out) {
   out << "usage: velomorph [--plugin FILE] <command> [options]\n"
          "commands:\n"
-         "  info     what the plug-in tells the host about itself\n";
+         "  info     what the plug-in tells the host about itself\n"
+         "  demo     mirror, flip and reset the embedded sample head [--out DIR]\n"
+         "  apply    run the modifier on mesh files: --target BASE.obj --input IN.obj ... (--out F | --out-dir D)\n"
+         "  check    how symmetric a base mesh is: --target BASE.obj [--axis x|y|z] [--tolerance T] [--json] [--svg F]\n";
 }
 
 }  // namespace
@@ -30,7 +36,11 @@ int main(int argc, char** argv) {
     return args.empty() ? kExitUsage : kExitOk;
   }
   const std::string& command = args[0];
+  std::vector<std::string> rest(args.begin() + 1, args.end());
   if (command == "info") return RunInfoCommand(plugin, std::cout, std::cerr);
+  if (command == "demo") return RunDemoCommand(rest, plugin, std::cout, std::cerr);
+  if (command == "apply") return RunApplyCommand(rest, plugin, std::cout, std::cerr);
+  if (command == "check") return RunCheckCommand(rest, std::cout, std::cerr);
   std::cerr << "velomorph: unknown command '" << command << "'\n";
   printUsage(std::cerr);
   return kExitUsage;

@@ -1,0 +1,295 @@
+// velomorph apply.
+#include "apply_command.h"
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <memory>
+
+#include "exit_codes.h"
+#include "file_bytes.h"
+#include "host_mesh_builder.h"
+#include "obj_mesh_file.h"
+#include "parameter_text.h"
+#include "selection_file.h"
+#include "symmetry_scene.h"
+
+namespace {
+
+struct ApplyOptions {
+  std::string target;
+  std::vector<std::string> inputs;
+  std::string out;
+  std::string outDir;
+  MeshKind kind = MeshKind::Polygon;
+  std::string selection;
+  std::string baseSelection;
+  std::string selectionOut;
+  std::string asymmetry;
+  std::string saveScene;
+  bool timings = false;
+  // Parameter settings in command-line order, so a later one wins.
+  std::vector<std::pair<std::string, std::string>> settings;
+};
+
+struct UsageError {
+  std::string message;
+};
+
+class Timer {
+ public:
+  explicit Timer(bool on) : on_(on) {}
+  void Phase(std::ostream& err, const char* name) {
+    auto now = std::chrono::steady_clock::now();
+    if (on_) {
+      char line[96];
+      std::snprintf(line, sizeof(line), "timing %s %.6f\n", name, std::chrono::duration<double>(now - start_).count());
+      err << line;
+    }
+    start_ = now;
+  }
+  void Restart() { start_ = std::chrono::steady_clock::now(); }
+
+ private:
+  bool on_;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+std::string choice(const std::string& flag, const std::string& value,
+                   const std::map<std::string, std::string>& allowed) {
+  auto it = allowed.find(value);
+  if (it == allowed.end()) {
+    std::string names;
+    for (const auto& a : allowed) names += (names.empty() ? "" : "|") + a.first;
+    throw UsageError{flag + " takes " + names + ", not '" + value + "'"};
+  }
+  return it->second;
+}
+
+ApplyOptions parseOptions(const std::vector<std::string>& args) {
+  ApplyOptions o;
+  auto next = [&](size_t& i) -> const std::string& {
+    if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0) throw UsageError{args[i] + " needs a value"};
+    return args[++i];
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--target") o.target = next(i);
+    else if (a == "--input") {
+      if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0) throw UsageError{"--input needs at least one file"};
+      while (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0) o.inputs.push_back(args[++i]);
+    } else if (a == "--out") o.out = next(i);
+    else if (a == "--out-dir") o.outDir = next(i);
+    else if (a == "--operation") o.settings.emplace_back("operation", choice(a, next(i), {{"mirror", "0"}, {"flip", "1"}, {"reset", "2"}}));
+    else if (a == "--axis") o.settings.emplace_back("mirrorAxis", choice(a, next(i), {{"x", "0"}, {"y", "1"}, {"z", "2"}}));
+    else if (a == "--offset") o.settings.emplace_back("axisOffset", next(i));
+    else if (a == "--direction") o.settings.emplace_back("direction", choice(a, next(i), {{"negative", "0"}, {"positive", "1"}}));
+    else if (a == "--align-centre") o.settings.emplace_back("resetCentreVerts", choice(a, next(i), {{"on", "1"}, {"off", "0"}}));
+    else if (a == "--as") {
+      const std::string& v = next(i);
+      if (!ParseMeshKind(v, o.kind)) throw UsageError{"--as takes mesh|poly|patch, not '" + v + "'"};
+    } else if (a == "--selection") {
+      o.selection = next(i);
+      o.settings.emplace_back("ignoreSO", "0");
+    } else if (a == "--base-selection") {
+      o.baseSelection = next(i);
+      o.settings.emplace_back("baseSelectionMasks", "1");
+    } else if (a == "--invert-base-selection") o.settings.emplace_back("invertBaseSelection", "1");
+    else if (a == "--carry-selection") o.settings.emplace_back("OperateOnSelection", "1");
+    else if (a == "--selection-only") o.settings.emplace_back("OperateOnlyOnSelection", "1");
+    else if (a == "--selection-out") o.selectionOut = next(i);
+    else if (a == "--asymmetry") {
+      o.asymmetry = next(i);
+      o.settings.emplace_back("enableAsymmetry", "1");
+    } else if (a == "--asymmetry-type") o.settings.emplace_back("asynType", choice(a, next(i), {{"local", "0"}, {"surface", "1"}}));
+    else if (a == "--uv-dominance") o.settings.emplace_back("UVDominance", choice(a, next(i), {{"u", "0"}, {"v", "1"}}));
+    else if (a == "--normalize-frames") o.settings.emplace_back("NormXforms", "1");
+    else if (a == "--set") {
+      const std::string& v = next(i);
+      size_t eq = v.find('=');
+      if (eq == std::string::npos || eq == 0) throw UsageError{"--set takes NAME=VALUE, not '" + v + "'"};
+      o.settings.emplace_back(v.substr(0, eq), v.substr(eq + 1));
+    } else if (a == "--timings") o.timings = true;
+    else if (a == "--save-scene") o.saveScene = next(i);
+    else throw UsageError{"unknown option '" + a + "'"};
+  }
+  if (o.target.empty()) throw UsageError{"--target BASE.obj is required"};
+  if (o.inputs.empty()) throw UsageError{"--input IN.obj is required"};
+  if (o.out.empty() == o.outDir.empty()) throw UsageError{"give exactly one of --out OUT.obj and --out-dir DIR"};
+  if (!o.out.empty() && o.inputs.size() > 1) throw UsageError{"--out takes one input; use --out-dir DIR for several"};
+  if (!o.selectionOut.empty() && o.inputs.size() > 1) throw UsageError{"--selection-out takes one input"};
+  return o;
+}
+
+std::string baseName(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string countMismatch(const std::string& input, size_t inputCount, const std::string& base, size_t baseCount) {
+  return baseName(input) + " has " + std::to_string(inputCount) + " vertices, " + baseName(base) + " has " +
+         std::to_string(baseCount) + ": both must share vertex count and order";
+}
+
+// One input of the batch, from reading to writing.
+struct Job {
+  std::string path;
+  ObjMesh mesh;
+  INode* node = nullptr;
+  bool failed = false;
+  std::vector<Point3> result;
+  std::vector<float> resultSelection;
+};
+
+}  // namespace
+
+int RunApplyCommand(const std::vector<std::string>& args, const std::string& pluginPath, std::ostream& out,
+                    std::ostream& err) {
+  ApplyOptions options;
+  try {
+    options = parseOptions(args);
+  } catch (const UsageError& e) {
+    err << "velomorph apply: " << e.message << "\n";
+    return kExitUsage;
+  }
+  Timer timer(options.timings);
+  int exitCode = kExitOk;
+  auto fail = [&](int code, const std::string& message) {
+    err << "velomorph: " << message << "\n";
+    if (exitCode == kExitOk) exitCode = code;
+  };
+
+  ObjReadResult base = ReadObjFile(options.target);
+  if (!base.ok) {
+    fail(kExitUnreadable, base.error);
+    return exitCode;
+  }
+  std::vector<float> selection, baseSelection;
+  for (auto [file, weights] : {std::pair{&options.selection, &selection}, std::pair{&options.baseSelection, &baseSelection}}) {
+    if (file->empty()) continue;
+    SelectionReadResult r = ReadSelectionFile(*file);
+    if (!r.ok) {
+      fail(kExitUnreadable, r.error);
+      return exitCode;
+    }
+    if (r.weights.size() != base.mesh.positions.size()) {
+      fail(kExitMismatch, baseName(*file) + " has " + std::to_string(r.weights.size()) + " weights, " +
+                              baseName(options.target) + " has " + std::to_string(base.mesh.positions.size()) +
+                              " vertices: a selection needs one weight per vertex");
+      return exitCode;
+    }
+    *weights = std::move(r.weights);
+  }
+  ObjMesh asymmetry;
+  if (!options.asymmetry.empty()) {
+    ObjReadResult r = ReadObjFile(options.asymmetry);
+    if (!r.ok) {
+      fail(kExitUnreadable, r.error);
+      return exitCode;
+    }
+    asymmetry = std::move(r.mesh);
+  }
+  std::vector<Job> jobs;
+  for (const std::string& path : options.inputs) {
+    Job job;
+    job.path = path;
+    ObjReadResult r = ReadObjFile(path);
+    if (!r.ok) {
+      fail(kExitUnreadable, r.error);
+      continue;
+    }
+    if (r.mesh.positions.size() != base.mesh.positions.size()) {
+      fail(kExitMismatch, countMismatch(path, r.mesh.positions.size(), options.target, base.mesh.positions.size()));
+      continue;
+    }
+    job.mesh = std::move(r.mesh);
+    jobs.push_back(std::move(job));
+  }
+  timer.Phase(err, "read");
+
+  PluginSession session;
+  std::string error;
+  if (!OpenPluginSession(pluginPath, session, error)) {
+    fail(kExitUnreadable, error);
+    return exitCode;
+  }
+  SymmetryScene scene(session.desc);
+  if (!scene.Valid()) {
+    fail(kExitUnreadable, "the plug-in could not create its modifier");
+    return exitCode;
+  }
+  Object* targetObject = BuildHostObject(base.mesh, options.kind, error);
+  if (targetObject == nullptr) {
+    fail(kExitUnreadable, baseName(options.target) + ": " + error);
+    return exitCode;
+  }
+  if (!baseSelection.empty()) ApplyVertexSelection(targetObject, baseSelection);
+  scene.AddTarget(NodeNameForFile(options.target), targetObject);
+  if (!options.asymmetry.empty()) {
+    Object* asym = BuildHostObject(asymmetry, MeshKind::Triangle, error);
+    INode* asymNodeRef = scene.AddNode(NodeNameForFile(options.asymmetry), asym);
+    scene.params()->SetValue(14, 0, asymNodeRef);
+  }
+  for (Job& job : jobs) {
+    Object* obj = BuildHostObject(job.mesh, options.kind, error);
+    if (obj == nullptr) {
+      fail(kExitUnreadable, baseName(job.path) + ": " + error);
+      job.failed = true;
+      continue;
+    }
+    if (!selection.empty()) ApplyVertexSelection(obj, selection);
+    job.node = scene.AddInput(NodeNameForFile(job.path), obj);
+  }
+  for (const auto& [name, value] : options.settings) {
+    if (!SetParameterFromText(scene.params(), name, value, error)) {
+      err << "velomorph apply: " << error << "\n";
+      return kExitUsage;
+    }
+  }
+
+  timer.Restart();
+  for (Job& job : jobs) {
+    if (job.node == nullptr) continue;
+    Object* result = scene.Evaluate(job.node);
+    job.result = ObjectPositions(result);
+    if (!options.selectionOut.empty()) job.resultSelection = ObjectSelectionWeights(result);
+  }
+  timer.Phase(err, "first-evaluation");
+  if (options.timings) {
+    // The same work again with the target and partners held, then the frozen result replayed.
+    scene.Call(L"reset");
+    timer.Restart();
+    for (Job& job : jobs) {
+      if (job.node != nullptr) scene.Evaluate(job.node);
+    }
+    timer.Phase(err, "second-evaluation");
+    int constant = scene.params()->GetInt(5);
+    scene.params()->SetValue(5, 0, 0);
+    timer.Restart();
+    for (Job& job : jobs) {
+      if (job.node != nullptr) scene.Evaluate(job.node);
+    }
+    timer.Phase(err, "replay");
+    scene.params()->SetValue(5, 0, constant);
+  }
+
+  timer.Restart();
+  if (!options.outDir.empty() && !MakeDirectories(options.outDir, error)) {
+    fail(kExitUnreadable, error);
+    return exitCode;
+  }
+  for (Job& job : jobs) {
+    if (job.node == nullptr || job.failed) continue;
+    std::string path = options.out.empty() ? options.outDir + "/" + baseName(job.path) : options.out;
+    if (!WriteObjWithPositions(job.mesh, job.result, path, error)) {
+      fail(kExitUnreadable, error);
+      continue;
+    }
+    if (!options.selectionOut.empty() && !WriteSelectionFile(job.resultSelection, options.selectionOut, error)) {
+      fail(kExitUnreadable, error);
+    }
+  }
+  timer.Phase(err, "write");
+  for (const std::wstring& report : GetCOREInterface()->Reports()) err << "velomorph: " << MSTR(report).ToUTF8() << "\n";
+  return exitCode;
+}

@@ -1,0 +1,22 @@
+// Whole-file reading and writing for the command-line host, with messages that name the file.
+//
+// Errors come back as one line of text ("<path>: cannot open: No such file or directory"), ready
+// for standard error; nothing is printed here.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Reads every byte of `path` into r_bytes (replacing its contents). Works on pipes and devices as
+// well as regular files. Refuses, without reading on, a file longer than maxBytes, so a hostile or
+// mistaken input cannot exhaust memory. Returns false with r_error set on any failure.
+bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string& r_bytes, std::string& r_error);
+
+// Creates or truncates `path` and writes `bytes` to it. Returns false with r_error set when the file
+// cannot be opened, written or closed (a full disk shows up at the close).
+bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string& r_error);
+
+// Creates folder `path` and any missing parents (an existing folder is fine). Returns false with
+// r_error set when it cannot.
+bool MakeDirectories(const std::string& path, std::string& r_error);

@@ -1,0 +1,158 @@
+// Host objects from mesh files and back.
+#include "host_mesh_builder.h"
+
+#include "patchobj.h"
+#include "polyobj.h"
+#include "triobj.h"
+
+bool ParseMeshKind(const std::string& text, MeshKind& r_kind) {
+  if (text == "mesh") r_kind = MeshKind::Triangle;
+  else if (text == "poly") r_kind = MeshKind::Polygon;
+  else if (text == "patch") r_kind = MeshKind::Patch;
+  else return false;
+  return true;
+}
+
+namespace {
+
+TriObject* buildTriObject(const ObjMesh& source) {
+  TriObject* obj = CreateNewTriObject();
+  Mesh& mesh = obj->GetMesh();
+  mesh.setNumVerts(int(source.positions.size()));
+  for (size_t i = 0; i < source.positions.size(); ++i) mesh.verts[i] = source.positions[i];
+  ObjTriangles triangles = TriangulateInOrder(source);
+  mesh.setNumFaces(int(triangles.vertex.size()));
+  for (size_t f = 0; f < triangles.vertex.size(); ++f) {
+    const auto& v = triangles.vertex[f];
+    mesh.faces[f].setVerts(v[0], v[1], v[2]);
+  }
+  if (!source.texCoords.empty()) {
+    mesh.setMapSupport(1, TRUE);
+    mesh.setNumMapVerts(1, int(source.texCoords.size()));
+    for (size_t k = 0; k < source.texCoords.size(); ++k) mesh.mapVerts(1)[k] = source.texCoords[k];
+    for (size_t f = 0; f < triangles.texCoord.size(); ++f) {
+      const auto& t = triangles.texCoord[f];
+      if (t[0] >= 0) mesh.mapFaces(1)[f].setTVerts(t[0], t[1], t[2]);
+    }
+  }
+  return obj;
+}
+
+PolyObject* buildPolyObject(const ObjMesh& source) {
+  auto* obj = new PolyObject();
+  MNMesh& mm = obj->GetMesh();
+  mm.setNumVerts(int(source.positions.size()));
+  for (size_t i = 0; i < source.positions.size(); ++i) mm.P(int(i)) = source.positions[i];
+  bool textured = !source.texCoords.empty();
+  if (textured) {
+    mm.SetMapNum(2);
+    MNMap* map = mm.M(1);
+    map->v = source.texCoords;
+    map->numv = int(source.texCoords.size());
+  }
+  for (int f = 0; f < source.NumFaces(); ++f) {
+    std::vector<int> corners(source.cornerVertex.begin() + source.faceStart[size_t(f)],
+                             source.cornerVertex.begin() + source.faceStart[size_t(f) + 1]);
+    mm.NewFace(corners);
+    if (textured) {
+      MNMapFace mf;
+      mf.deg = int(corners.size());
+      for (int c = source.faceStart[size_t(f)]; c < source.faceStart[size_t(f) + 1]; ++c) {
+        int t = source.cornerTexCoord[size_t(c)];
+        mf.tv.push_back(t >= 0 ? t : 0);
+      }
+      mm.M(1)->f.push_back(mf);
+      mm.M(1)->numf = int(mm.M(1)->f.size());
+    }
+  }
+  return obj;
+}
+
+}  // namespace
+
+Object* BuildHostObject(const ObjMesh& mesh, MeshKind kind, std::string& r_error) {
+  switch (kind) {
+    case MeshKind::Triangle:
+      return buildTriObject(mesh);
+    case MeshKind::Polygon:
+      return buildPolyObject(mesh);
+    case MeshKind::Patch: {
+      r_error = "patch objects cannot be built yet";
+      return nullptr;
+    }
+  }
+  return nullptr;
+}
+
+std::vector<Point3> ObjectPositions(Object* obj) {
+  std::vector<Point3> out;
+  if (auto* tri = dynamic_cast<TriObject*>(obj)) {
+    out.assign(tri->mesh.verts, tri->mesh.verts + tri->mesh.numVerts);
+  } else if (auto* poly = dynamic_cast<PolyObject*>(obj)) {
+    for (int i = 0; i < poly->mm.numv; ++i) out.push_back(poly->mm.P(i));
+  } else if (auto* patch = dynamic_cast<PatchObject*>(obj)) {
+    for (int i = 0; i < patch->patch.numVerts; ++i) out.push_back(patch->patch.verts[i].p);
+  }
+  return out;
+}
+
+int ObjectVertexCount(Object* obj) {
+  if (auto* tri = dynamic_cast<TriObject*>(obj)) return tri->mesh.numVerts;
+  if (auto* poly = dynamic_cast<PolyObject*>(obj)) return poly->mm.numv;
+  if (auto* patch = dynamic_cast<PatchObject*>(obj)) return patch->patch.numVerts;
+  return 0;
+}
+
+void ApplyVertexSelection(Object* obj, const std::vector<float>& weights) {
+  int n = int(weights.size());
+  if (auto* tri = dynamic_cast<TriObject*>(obj)) {
+    Mesh& mesh = tri->mesh;
+    mesh.selLevel = MESH_VERTEX;
+    mesh.vertSel.SetSize(mesh.numVerts);
+    mesh.vertSel.ClearAll();
+    mesh.setVDataSupport(VDATA_SELECT, TRUE);
+    float* w = mesh.vertexFloat(VDATA_SELECT);
+    for (int i = 0; i < n && i < mesh.numVerts; ++i) {
+      if (weights[size_t(i)] >= 1.0f) mesh.vertSel.Set(i);
+      if (w) w[i] = weights[size_t(i)];
+    }
+  } else if (auto* poly = dynamic_cast<PolyObject*>(obj)) {
+    MNMesh& mm = poly->mm;
+    mm.selLevel = MNM_SL_VERTEX;
+    mm.setVDataSupport(VDATA_SELECT, TRUE);
+    float* w = mm.vertexFloat(VDATA_SELECT);
+    for (int i = 0; i < n && i < mm.numv; ++i) {
+      mm.V(i)->SetFlag(MN_SEL, weights[size_t(i)] >= 1.0f);
+      if (w) w[i] = weights[size_t(i)];
+    }
+  } else if (auto* patch = dynamic_cast<PatchObject*>(obj)) {
+    PatchMesh& pm = patch->patch;
+    pm.selLevel = PATCH_VERTEX;
+    pm.vertSel.SetSize(pm.numVerts);
+    pm.vertSel.ClearAll();
+    pm.SetVertexWeightCount(pm.numVerts);
+    float* w = pm.VertexWeights();
+    for (int i = 0; i < n && i < pm.numVerts; ++i) {
+      if (weights[size_t(i)] >= 1.0f) pm.vertSel.Set(i);
+      if (w) w[i] = weights[size_t(i)];
+    }
+  }
+}
+
+std::vector<float> ObjectSelectionWeights(Object* obj) {
+  std::vector<float> out;
+  if (auto* tri = dynamic_cast<TriObject*>(obj)) {
+    Mesh& mesh = tri->mesh;
+    const float* w = mesh.vDataSupport(VDATA_SELECT) ? mesh.vertexFloat(VDATA_SELECT) : nullptr;
+    for (int i = 0; i < mesh.numVerts; ++i) out.push_back(w ? w[i] : (mesh.vertSel[i] ? 1.0f : 0.0f));
+  } else if (auto* poly = dynamic_cast<PolyObject*>(obj)) {
+    MNMesh& mm = poly->mm;
+    const float* w = mm.vDataSupport(VDATA_SELECT) ? mm.vertexFloat(VDATA_SELECT) : nullptr;
+    for (int i = 0; i < mm.numv; ++i) out.push_back(w ? w[i] : (mm.V(i)->GetFlag(MN_SEL) ? 1.0f : 0.0f));
+  } else if (auto* patch = dynamic_cast<PatchObject*>(obj)) {
+    PatchMesh& pm = patch->patch;
+    const float* w = pm.VertexWeights();
+    for (int i = 0; i < pm.numVerts; ++i) out.push_back(w ? w[i] : (pm.vertSel[i] ? 1.0f : 0.0f));
+  }
+  return out;
+}

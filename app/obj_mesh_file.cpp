@@ -1,0 +1,462 @@
+// Wavefront OBJ reading and rewriting.
+//
+// The reader is our own rather than tinyobjloader. That loader is well kept, but it is lenient by
+// design: a bad number silently becomes 0, a short `v` line is padded, an index outside the file is
+// clamped or dropped, and it reports no line numbers. Checking all of that after it would mean
+// parsing every line a second time, and it would still not tell the writer where each coordinate
+// sits in the file. The part of OBJ a polygon mesh needs is small (v, vt, vn, f, l, p, plus
+// statements that are passed through), so one careful pass over the bytes gives strictness, line
+// numbers and the coordinate spans together, with no dependency.
+//
+// Accepted: LF, CRLF and lone CR line ends; a backslash just before a line end continues the
+// statement on the next line; '#' at the start of a token comments out the rest of its line.
+// `v` takes x y z, optionally w, optionally a colour (3, 4, 6 or 7 numbers); `vt` 1 to 3 numbers;
+// `vn` 3. Numbers are decimal and must be finite: "nan", "inf" and overflowing values are parse
+// errors, because a mesh file holding them is damaged and the symmetry search cannot use them.
+// Face corners are v, v/vt, v//vn or v/vt/vn; negative indices count back from the last element
+// read so far, positive ones may point ahead but not past the end of the file. Statement keywords
+// outside the OBJ vocabulary are errors, which also stops a binary file from reading as empty.
+#include "obj_mesh_file.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <new>
+#include <system_error>
+
+#include "file_bytes.h"
+#include "token_text.h"
+
+// Every element and corner takes at least two bytes, so no count or index overflows an int.
+static_assert(kMaxObjFileBytes / 2 < static_cast<size_t>(INT_MAX), "OBJ size limit too large for int");
+
+namespace {
+
+struct Token {
+  std::string_view text;
+  size_t offset;
+  int line;
+};
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
+
+// Walks the text one token at a time, statement by statement (a statement is one logical line,
+// continuations joined). Tokens are handed out one by one rather than gathered per statement, so a
+// hostile line of a hundred million corners costs no more memory than the mesh it describes.
+class StatementScanner {
+ public:
+  explicit StatementScanner(std::string_view text) : text_(text) {}
+
+  // Skips what is left of the current statement and reads the next statement's keyword; false
+  // once the text is exhausted.
+  bool NextStatement(Token& r_keyword) {
+    Token rest;
+    while (NextArgument(rest)) {}
+    inStatement_ = nextToken(r_keyword, /*crossLineEnds=*/true);
+    return inStatement_;
+  }
+
+  // The next token of the current statement; false at its end (and before the first statement).
+  bool NextArgument(Token& r_token) {
+    inStatement_ = inStatement_ && nextToken(r_token, /*crossLineEnds=*/false);
+    return inStatement_;
+  }
+
+ private:
+  bool nextToken(Token& r_token, bool crossLineEnds) {
+    while (pos_ < text_.size()) {
+      const char c = text_[pos_];
+      if (isBlank(c)) {
+        ++pos_;
+      } else if (c == '\\' && lineEndAt(pos_ + 1)) {
+        skipLineEnd(pos_ + 1);
+      } else if (isLineEnd(c)) {
+        // Left in place at a statement's end, so every further argument request also ends there.
+        if (!crossLineEnds) return false;
+        skipLineEnd(pos_);
+      } else if (c == '#') {
+        while (pos_ < text_.size() && !isLineEnd(text_[pos_])) ++pos_;
+      } else {
+        const size_t start = pos_;
+        while (pos_ < text_.size() && !isBlank(text_[pos_]) && !isLineEnd(text_[pos_]) &&
+               !(text_[pos_] == '\\' && lineEndAt(pos_ + 1)))
+          ++pos_;
+        r_token = Token{text_.substr(start, pos_ - start), start, line_};
+        return true;
+      }
+    }
+    return false;
+  }
+
+  bool lineEndAt(size_t at) const { return at < text_.size() && isLineEnd(text_[at]); }
+
+  void skipLineEnd(size_t at) {
+    pos_ = at + ((text_[at] == '\r' && at + 1 < text_.size() && text_[at + 1] == '\n') ? 2 : 1);
+    ++line_;
+  }
+
+  std::string_view text_;
+  size_t pos_ = 0;
+  int line_ = 1;
+  bool inStatement_ = false;
+};
+
+// Statements that carry nothing the modifier uses; the writer passes them through as they are.
+bool isPassThroughStatement(std::string_view keyword) {
+  static constexpr std::string_view kKeywords[] = {
+      "g", "o", "s", "mg", "usemtl", "mtllib", "usemap", "maplib", "lod", "bevel", "c_interp",
+      "d_interp", "shadow_obj", "trace_obj", "ctech", "stech", "call", "csh",
+      // Free-form geometry: curves and surfaces are not meshes and are not evaluated here.
+      "vp", "cstype", "deg", "bmat", "step", "curv", "curv2", "surf", "parm", "trim", "hole",
+      "scrv", "sp", "end", "con"};
+  return std::find(std::begin(kKeywords), std::end(kKeywords), keyword) != std::end(kKeywords);
+}
+
+// The element kinds an index can name, and the statements that hold indices, with their words
+// for messages.
+enum Element { kVertex = 0, kTexCoord = 1, kNormal = 2 };
+constexpr const char* kElementNames[] = {"vertex", "texture coordinate", "normal"};
+constexpr const char* kElementPlurals[] = {"vertices", "texture coordinates", "normals"};
+enum Statement { kFace = 0, kPolyline = 1, kPoint = 2 };
+constexpr const char* kStatementNames[] = {"face", "polyline", "point"};
+
+std::string countOfElements(long long count, Element element) {
+  return std::to_string(count) + " " + (count == 1 ? kElementNames[element] : kElementPlurals[element]);
+}
+
+// A positive index past the elements read so far: legal if the file has the element by its end.
+struct ForwardReference {
+  int line;
+  int index;  // 1-based, as written
+  Statement statement;
+};
+
+class ObjParser {
+ public:
+  ObjParser(const std::string& name, ObjMesh& mesh) : name_(name), mesh_(mesh) {}
+
+  bool Parse(std::string_view text, std::string& r_error) {
+    StatementScanner scanner(text);
+    Token keyword;
+    while (scanner.NextStatement(keyword)) {
+      if (!parseStatement(keyword, scanner)) break;
+    }
+    if (error_.empty()) checkForwardReferences();
+    if (error_.empty() && mesh_.positions.empty()) error_ = name_ + ": contains no vertices";
+    r_error = error_;
+    return error_.empty();
+  }
+
+ private:
+  bool fail(int line, const std::string& what) {
+    error_ = name_ + ":" + std::to_string(line) + ": " + what;
+    return false;
+  }
+
+  bool parseNumber(const Token& token, float& r_value) {
+    switch (ParseFloatToken(token.text, r_value)) {
+      case FloatTokenStatus::kOk:
+        return true;
+      case FloatTokenStatus::kNotANumber:
+        return fail(token.line, QuoteToken(token.text) + " is not a number");
+      case FloatTokenStatus::kNotFinite:
+        return fail(token.line, QuoteToken(token.text) + " is not a finite number");
+    }
+    return false;
+  }
+
+  // Reads up to `capacity` arguments into r_tokens and counts any beyond them.
+  static size_t readArguments(StatementScanner& scanner, Token* r_tokens, size_t capacity) {
+    size_t count = 0;
+    Token token;
+    while (scanner.NextArgument(token)) {
+      if (count < capacity) r_tokens[count] = token;
+      ++count;
+    }
+    return count;
+  }
+
+  bool parseStatement(const Token& keyword, StatementScanner& scanner) {
+    const int line = keyword.line;
+    if (keyword.text == "v") {
+      Token arguments[7];
+      const size_t count = readArguments(scanner, arguments, 7);
+      if (count < 3) return fail(line, "v line needs three numbers (x y z)");
+      if (count == 5 || count > 7)
+        return fail(line, "v line has " + std::to_string(count) +
+                              " numbers; expected x y z, an optional w and an optional colour");
+      float values[7];
+      for (size_t i = 0; i < count; ++i)
+        if (!parseNumber(arguments[i], values[i])) return false;
+      mesh_.positions.emplace_back(values[0], values[1], values[2]);
+      std::array<ObjCoordSpan, 3> spans;
+      for (int i = 0; i < 3; ++i)
+        spans[i] = ObjCoordSpan{arguments[i].offset, static_cast<uint32_t>(arguments[i].text.size())};
+      mesh_.coordSpans.push_back(spans);
+      return true;
+    }
+    if (keyword.text == "vt") {
+      Token arguments[3];
+      const size_t count = readArguments(scanner, arguments, 3);
+      if (count < 1 || count > 3) return fail(line, "vt line needs one to three numbers (u v w)");
+      float values[3] = {0.0f, 0.0f, 0.0f};
+      for (size_t i = 0; i < count; ++i)
+        if (!parseNumber(arguments[i], values[i])) return false;
+      mesh_.texCoords.emplace_back(values[0], values[1], values[2]);
+      return true;
+    }
+    if (keyword.text == "vn") {
+      Token arguments[3];
+      const size_t count = readArguments(scanner, arguments, 3);
+      if (count != 3) return fail(line, "vn line needs three numbers (x y z)");
+      float value;
+      for (size_t i = 0; i < count; ++i)
+        if (!parseNumber(arguments[i], value)) return false;
+      ++normalCount_;
+      return true;
+    }
+    if (keyword.text == "f") return parseFace(keyword, scanner);
+    if (keyword.text == "l") return parseElementList(keyword, scanner, kPolyline);
+    if (keyword.text == "p") return parseElementList(keyword, scanner, kPoint);
+    if (isPassThroughStatement(keyword.text)) return true;
+    return fail(line, "unknown statement " + QuoteToken(keyword.text));
+  }
+
+  long long countOf(Element element) const {
+    switch (element) {
+      case kVertex: return static_cast<long long>(mesh_.positions.size());
+      case kTexCoord: return static_cast<long long>(mesh_.texCoords.size());
+      case kNormal: return normalCount_;
+    }
+    return 0;
+  }
+
+  // Resolves one index as written (1-based, or negative for relative) to a 0-based index.
+  bool resolveIndex(std::string_view text, const Token& token, Statement statement, Element element,
+                    int& r_index) {
+    const char* end = text.data() + text.size();
+    long long value = 0;
+    const std::from_chars_result r = std::from_chars(text.data(), end, value);
+    const auto what = [statement] { return std::string(kStatementNames[statement]) + " "; };
+    if (text.empty() || r.ptr != end || (r.ec != std::errc() && r.ec != std::errc::result_out_of_range))
+      return fail(token.line, QuoteToken(token.text) + " is not a valid " + what() + "corner");
+    if (r.ec == std::errc::result_out_of_range || value > INT_MAX || value < -static_cast<long long>(INT_MAX))
+      return fail(token.line,
+                  what() + kElementNames[element] + " index " + QuoteToken(text) + " is out of range");
+    if (value == 0)
+      return fail(token.line, what() + kElementNames[element] + " index 0 is not valid (indices start at 1)");
+    const long long count = countOf(element);
+    if (value < 0) {
+      if (count + value < 0)
+        return fail(token.line, what() + "names " + kElementNames[element] + " " + std::to_string(value) +
+                                    ", but only " + countOfElements(count, element) +
+                                    (count == 1 ? " comes" : " come") + " before it");
+      r_index = static_cast<int>(count + value);
+      return true;
+    }
+    if (value > count)
+      noteForwardReference(element, ForwardReference{token.line, static_cast<int>(value), statement});
+    r_index = static_cast<int>(value - 1);
+    return true;
+  }
+
+  // Only a reference beyond every earlier one is kept: the first reference past the end of the
+  // file is then always among those kept, and the list stays far smaller than the input.
+  void noteForwardReference(Element element, const ForwardReference& reference) {
+    std::vector<ForwardReference>& kept = forwardReferences_[element];
+    if (kept.empty() || reference.index > kept.back().index) kept.push_back(reference);
+  }
+
+  // Splits a corner "a", "a/b", "a//c" or "a/b/c" into its index texts; false on any other shape.
+  static bool splitCorner(std::string_view corner, std::string_view (&r_parts)[3], int& r_partCount) {
+    r_partCount = 0;
+    size_t start = 0;
+    for (;;) {
+      if (r_partCount == 3) return false;
+      const size_t slash = corner.find('/', start);
+      r_parts[r_partCount++] = corner.substr(start, slash == std::string_view::npos ? slash : slash - start);
+      if (slash == std::string_view::npos) break;
+      start = slash + 1;
+    }
+    if (r_parts[0].empty()) return false;
+    if (r_partCount == 2) return !r_parts[1].empty();
+    if (r_partCount == 3) return !r_parts[2].empty();
+    return true;
+  }
+
+  bool parseFace(const Token& keyword, StatementScanner& scanner) {
+    const size_t firstCorner = mesh_.cornerVertex.size();
+    bool anyTexCoord = false;
+    bool anyWithout = false;
+    Token corner;
+    while (scanner.NextArgument(corner)) {
+      std::string_view parts[3];
+      int partCount = 0;
+      if (!splitCorner(corner.text, parts, partCount))
+        return fail(corner.line, QuoteToken(corner.text) + " is not a valid face corner");
+      int vertex = 0;
+      int texCoord = -1;
+      int normal = 0;
+      if (!resolveIndex(parts[0], corner, kFace, kVertex, vertex)) return false;
+      if (partCount >= 2 && !parts[1].empty()) {
+        if (!resolveIndex(parts[1], corner, kFace, kTexCoord, texCoord)) return false;
+        anyTexCoord = true;
+      } else {
+        anyWithout = true;
+      }
+      if (partCount == 3 && !resolveIndex(parts[2], corner, kFace, kNormal, normal)) return false;
+      if (anyTexCoord && anyWithout)
+        return fail(corner.line, "face mixes corners with and without texture coordinates");
+      mesh_.cornerVertex.push_back(vertex);
+      mesh_.cornerTexCoord.push_back(texCoord);
+    }
+    if (mesh_.cornerVertex.size() - firstCorner < 3)
+      return fail(keyword.line, "face needs at least three corners");
+    mesh_.faceStart.push_back(static_cast<int>(mesh_.cornerVertex.size()));
+    return true;
+  }
+
+  // `l` and `p` are not part of the mesh, but an index they hold outside the file is still damage.
+  bool parseElementList(const Token& keyword, StatementScanner& scanner, Statement statement) {
+    const bool isPolyline = statement == kPolyline;
+    size_t count = 0;
+    Token corner;
+    while (scanner.NextArgument(corner)) {
+      std::string_view parts[3];
+      int partCount = 0;
+      if (!splitCorner(corner.text, parts, partCount) || partCount == 3 || (partCount == 2 && !isPolyline))
+        return fail(corner.line,
+                    QuoteToken(corner.text) + " is not a valid " + kStatementNames[statement] + " corner");
+      int index = 0;
+      if (!resolveIndex(parts[0], corner, statement, kVertex, index)) return false;
+      if (partCount == 2 && !resolveIndex(parts[1], corner, statement, kTexCoord, index)) return false;
+      ++count;
+    }
+    if (count < (isPolyline ? 2u : 1u))
+      return fail(keyword.line, std::string(kStatementNames[statement]) + " needs at least " +
+                                    (isPolyline ? "two vertices" : "one vertex"));
+    return true;
+  }
+
+  // Reports the earliest line that names an element the file does not have.
+  void checkForwardReferences() {
+    const ForwardReference* first = nullptr;
+    Element firstElement = kVertex;
+    for (Element element : {kVertex, kTexCoord, kNormal}) {
+      for (const ForwardReference& reference : forwardReferences_[element]) {
+        if (reference.index <= countOf(element)) continue;
+        if (first == nullptr || reference.line < first->line) {
+          first = &reference;
+          firstElement = element;
+        }
+        break;
+      }
+    }
+    if (first == nullptr) return;
+    fail(first->line, std::string(kStatementNames[first->statement]) + " names " + kElementNames[firstElement] +
+                          " " + std::to_string(first->index) + ", but the file has " +
+                          countOfElements(countOf(firstElement), firstElement));
+  }
+
+  const std::string& name_;
+  ObjMesh& mesh_;
+  long long normalCount_ = 0;
+  std::vector<ForwardReference> forwardReferences_[3];
+  std::string error_;
+};
+
+ObjReadResult parseSource(std::string&& source, const std::string& name) {
+  ObjReadResult result;
+  if (source.size() > kMaxObjFileBytes) {
+    result.error = name + ": larger than the limit of " + std::to_string(kMaxObjFileBytes) + " bytes";
+    return result;
+  }
+  try {
+    // The tokens point into the mesh's own copy, so the parse runs after the move.
+    result.mesh.source = std::move(source);
+    ObjParser parser(name, result.mesh);
+    result.ok = parser.Parse(result.mesh.source, result.error);
+  } catch (const std::bad_alloc&) {
+    result.ok = false;
+    result.error = name + ": not enough memory to read it";
+  }
+  if (!result.ok) result.mesh = ObjMesh();
+  return result;
+}
+
+}  // namespace
+
+ObjReadResult ReadObjFile(const std::string& path) {
+  std::string bytes;
+  ObjReadResult result;
+  if (!ReadFileBytes(path, kMaxObjFileBytes, bytes, result.error)) return result;
+  return parseSource(std::move(bytes), path);
+}
+
+ObjReadResult ParseObjText(std::string_view text, const std::string& name) {
+  return parseSource(std::string(text), name);
+}
+
+bool FormatObjWithPositions(const ObjMesh& source, const std::vector<Point3>& positions,
+                            std::string& r_text, std::string& r_error) {
+  if (positions.size() != source.coordSpans.size()) {
+    r_error = "cannot write " + std::to_string(positions.size()) + " positions over a mesh file of " +
+              std::to_string(source.coordSpans.size()) + " vertices";
+    return false;
+  }
+  for (size_t i = 0; i < positions.size(); ++i) {
+    const Point3& p = positions[i];
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+      r_error = "vertex " + std::to_string(i + 1) + " has a position that is not finite";
+      return false;
+    }
+  }
+  r_text.clear();
+  r_text.reserve(source.source.size() + positions.size() * 8);
+  size_t copied = 0;
+  for (size_t i = 0; i < positions.size(); ++i) {
+    for (int axis = 0; axis < 3; ++axis) {
+      const ObjCoordSpan& span = source.coordSpans[i][axis];
+      r_text.append(source.source, copied, span.offset - copied);
+      AppendFloat(r_text, positions[i][axis]);
+      copied = span.offset + span.length;
+    }
+  }
+  r_text.append(source.source, copied, std::string::npos);
+  return true;
+}
+
+bool WriteObjWithPositions(const ObjMesh& source, const std::vector<Point3>& positions,
+                           const std::string& path, std::string& r_error) {
+  std::string text;
+  try {
+    if (!FormatObjWithPositions(source, positions, text, r_error)) {
+      r_error = path + ": " + r_error;
+      return false;
+    }
+  } catch (const std::bad_alloc&) {
+    r_error = path + ": not enough memory to write it";
+    return false;
+  }
+  return WriteFileBytes(path, text, r_error);
+}
+
+ObjTriangles TriangulateInOrder(const ObjMesh& mesh) {
+  ObjTriangles triangles;
+  const size_t count = mesh.cornerVertex.size() - 2 * static_cast<size_t>(mesh.NumFaces());
+  triangles.vertex.reserve(count);
+  triangles.texCoord.reserve(count);
+  triangles.sourceFace.reserve(count);
+  for (int face = 0; face < mesh.NumFaces(); ++face) {
+    const int c0 = mesh.faceStart[face];
+    for (int c = c0 + 1; c + 1 < mesh.faceStart[face + 1]; ++c) {
+      triangles.vertex.push_back({mesh.cornerVertex[c0], mesh.cornerVertex[c], mesh.cornerVertex[c + 1]});
+      triangles.texCoord.push_back(
+          {mesh.cornerTexCoord[c0], mesh.cornerTexCoord[c], mesh.cornerTexCoord[c + 1]});
+      triangles.sourceFace.push_back(face);
+    }
+  }
+  return triangles;
+}

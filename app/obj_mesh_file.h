@@ -1,0 +1,88 @@
+// Wavefront OBJ meshes for the command-line host: a strict reader, a writer that rewrites only the
+// vertex coordinates of the file it read, and the in-order triangulation of its polygons.
+//
+// The reader keeps what the modifier needs (positions, polygons, texture coordinates for map
+// channel 1) and, for the writer, the file's own bytes and where each `v` line's coordinates sit in
+// them. Every other statement (normals, groups, materials, smoothing, comments, free-form data) is
+// checked where it can be damaged and otherwise carried through the writer untouched.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "point3.h"
+
+// Files above this size are refused before parsing; a dense mesh of a million vertices with
+// normals and texture coordinates takes about 200 MB.
+constexpr size_t kMaxObjFileBytes = size_t(1) << 30;
+
+// Where one coordinate token of a `v` line sits in ObjMesh::source.
+struct ObjCoordSpan {
+  size_t offset = 0;
+  uint32_t length = 0;
+};
+
+struct ObjMesh {
+  // One per `v` line, in file order; a w and any vertex colour after x y z are not kept here.
+  std::vector<Point3> positions;
+  // One per `vt` line, in file order, as (u, v, w); a missing v or w is 0.
+  std::vector<Point3> texCoords;
+  // Face f has the corners faceStart[f] .. faceStart[f + 1] - 1; faceStart has NumFaces() + 1
+  // entries (just {0} for a mesh without faces). Every face has at least three corners.
+  std::vector<int> faceStart = {0};
+  // Per corner, 0-based and resolved (relative indices made absolute): an index into positions.
+  std::vector<int> cornerVertex;
+  // Per corner, an index into texCoords, or -1 throughout a face written without texture
+  // coordinates (a face never mixes the two).
+  std::vector<int> cornerTexCoord;
+
+  // The file as read, byte for byte, and for each position the spans of its x, y and z tokens in it.
+  std::string source;
+  std::vector<std::array<ObjCoordSpan, 3>> coordSpans;
+
+  int NumFaces() const { return static_cast<int>(faceStart.size()) - 1; }
+  int FaceDegree(int face) const { return faceStart[face + 1] - faceStart[face]; }
+  bool FaceHasTexCoords(int face) const { return cornerTexCoord[faceStart[face]] >= 0; }
+};
+
+struct ObjReadResult {
+  bool ok = false;
+  ObjMesh mesh;
+  // When !ok: one line naming the file and, for a parse error, the line ("head.obj:12: ...").
+  std::string error;
+};
+
+// Reads and parses `path`. Refuses files larger than kMaxObjFileBytes, unreadable files, any parse
+// error, and files with no vertices.
+ObjReadResult ReadObjFile(const std::string& path);
+
+// Parses OBJ text already in memory; `name` stands for the file in messages. The result's source is
+// a copy of `text`.
+ObjReadResult ParseObjText(std::string_view text, const std::string& name);
+
+// The source file with the coordinates of its `v` lines replaced, in order, by `positions` (one per
+// source position), each written in the shortest form that reads back to the same float. Spacing,
+// a trailing w or colour, comments and the line ending of each `v` line, and every other line,
+// are kept byte for byte. Returns false with r_error set when the count differs from the source's
+// or a position is not finite (the file could not be read back).
+bool FormatObjWithPositions(const ObjMesh& source, const std::vector<Point3>& positions,
+                            std::string& r_text, std::string& r_error);
+
+// FormatObjWithPositions, written to `path` (created or truncated). `path` may be the file that
+// `source` was read from: the source bytes are held in memory.
+bool WriteObjWithPositions(const ObjMesh& source, const std::vector<Point3>& positions,
+                           const std::string& path, std::string& r_error);
+
+// The polygons as triangles, for the triangle-mesh form: each face, in face order, becomes the fan
+// (c0, c1, c2), (c0, c2, c3), ... of its corners c0..cn-1, so a face of n corners gives n - 2
+// triangles and the triangles of face f follow those of face f - 1.
+struct ObjTriangles {
+  std::vector<std::array<int, 3>> vertex;    // indices into positions
+  std::vector<std::array<int, 3>> texCoord;  // indices into texCoords, or all -1
+  std::vector<int> sourceFace;               // the face each triangle came from
+};
+ObjTriangles TriangulateInOrder(const ObjMesh& mesh);

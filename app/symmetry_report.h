@@ -1,0 +1,21 @@
+// How symmetric a base mesh is under the modifier's own pairing: each vertex's partner is the
+// vertex nearest to its reflection; a symmetric base has every partner right on that reflection.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "point3.h"
+
+struct SymmetryReport {
+  int vertices = 0;
+  int centreVertices = 0;      // vertices that are their own partner
+  int mutualPairs = 0;         // pairs i != p with partner(p) == i, each counted once
+  int nonMutualPartners = 0;   // vertices whose partner does not name them back
+  int asymmetricVertices = 0;  // vertices whose partner lies farther than the tolerance
+  double largestDistance = 0;  // largest distance between a partner and the reflection
+  std::vector<int> partners;
+  std::vector<double> distances;  // per vertex
+};
+
+SymmetryReport MeasureSymmetry(const std::vector<Point3>& positions, int axis, float offset, double tolerance);
