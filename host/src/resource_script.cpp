@@ -412,6 +412,12 @@ class Preprocessor {
       }
       return;
     }
+    // Conditions are not evaluated inside a skipped group, so there any form only nests.
+    if (name == "if" && !active) {
+      conditionals.push_back({false, false, false, d.line});
+      return;
+    }
+    if (name == "elif" && !conditionals.empty() && !conditionals.back().parentActive) return;
     if (name == "if" || name == "elif") failAt(d, "#" + name + " is not supported: use #ifdef");
     if (!active) return;
 
@@ -451,8 +457,8 @@ class Preprocessor {
     char close = rest[0] == '"' ? '"' : '>';
     std::size_t end = rest.find(close, 1);
     if (end == std::string::npos || end == 1) failAt(d, "malformed #include");
-    if (!trim(rest.substr(end + 1)).empty() && trim(rest.substr(end + 1)).rfind("//", 0) != 0)
-      failAt(d, "unexpected text after #include");
+    const std::string after = trim(rest.substr(end + 1));
+    if (!after.empty() && after.rfind("//", 0) != 0) failAt(d, "unexpected text after #include");
     std::string name = rest.substr(1, end - 1);
     if (close == '>') {
       if (!isKnownSystemHeader(name)) failAt(d, "unknown system header <" + name + ">");

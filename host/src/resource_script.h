@@ -4,8 +4,9 @@
 // Preprocessing: `#include "file"` (found beside the including file), `#include <windows.h>`,
 // `<winres.h>` and `<winresrc.h>` (skipped: the Windows names scripts use are built in),
 // object-like `#define`, `#undef`, `#ifdef`, `#ifndef`, `#else`, `#endif`, `#pragma once` and
-// `#pragma code_page(N)` (other pragmas are ignored); `//` and `/* */` comments. RC_INVOKED is
-// defined. Text outside ASCII needs `#pragma code_page(65001)`: the script is then read as UTF-8.
+// `#pragma code_page(N)` (other pragmas are ignored); `//` and `/* */` comments. `#if` and `#elif`
+// are accepted only inside a skipped group. RC_INVOKED is defined. Text outside ASCII needs
+// `#pragma code_page(65001)`: the script is then read as UTF-8.
 //
 // Statements: `LANGUAGE primary, sub`; `STRINGTABLE [LANGUAGE ...] BEGIN id [,] "text" ... END`;
 // `id DIALOGEX x, y, width, height` with STYLE, EXSTYLE, CAPTION, FONT size, "face"

@@ -3,9 +3,9 @@
 // defining the encoded resources (resource_blob.h) as an array placed in the module's own ELF
 // section, where the host's resource loader finds it in the module file.
 //
-// Exit codes: 0 written; 1 the script has an error (reported as file:line: error: message) or OUT.cpp
-// cannot be written; 2 wrong usage. On failure no OUT.cpp is left behind, so a broken script
-// fails the build each time instead of leaving stale resources in place.
+// Exit codes: 0 written; 1 the script has an error (reported as file:line: error: message) or
+// OUT.cpp cannot be written; 2 wrong usage. On failure no OUT.cpp is left behind, so a broken
+// script fails the build each time instead of leaving stale resources in place.
 #include <cstdio>
 #include <fstream>
 #include <iostream>
