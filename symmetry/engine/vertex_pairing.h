@@ -21,7 +21,7 @@ void BuildPartnerTableBruteForce(const Point3* targets, int count, const MirrorM
 
 // The general search under both: for each query q[i], the lowest-index candidate c[j] whose float
 // squared distance e (same formula as above) is below `threshold` and smallest; -1 when none.
-// r_nearest: `queryCount` entries.
+// r_nearest: `queryCount` entries. Either array may be null when its count is 0.
 void FindNearestCandidates(const Point3* queries, int queryCount, const Point3* candidates,
                            int candidateCount, float threshold, int* r_nearest);
 void FindNearestCandidatesBruteForce(const Point3* queries, int queryCount, const Point3* candidates,

@@ -1,0 +1,77 @@
+// Per-vertex frames from area-weighted normals and summed texture directions, and the carrying of
+// offsets between the frames of two surfaces. Sums run over the triangles in index order, so the
+// frames are reproducible bit for bit.
+#include "symmetry/engine/surface_frames.h"
+
+#include "symmetry/engine/uv_directions.h"
+
+void BuildVertexDirections(const SurfaceTriangles& mesh, int count, VertexDirections& r_directions) {
+  if (count < 0) count = 0;
+  r_directions.normals.assign(size_t(count), Point3(0.0f, 0.0f, 0.0f));
+  r_directions.u.assign(size_t(count), Point3(0.0f, 0.0f, 0.0f));
+  r_directions.v.assign(size_t(count), Point3(0.0f, 0.0f, 0.0f));
+  Point3* normals = r_directions.normals.data();
+  Point3* us = r_directions.u.data();
+  Point3* vs = r_directions.v.data();
+
+  const DWORD reach = DWORD(count < mesh.positionCount ? count : mesh.positionCount);
+  const DWORD mapReach = DWORD(mesh.mapVertCount > 0 ? mesh.mapVertCount : 0);
+  const bool mapped = mesh.HasMapping();
+  for (int k = 0; k < mesh.faceCount; ++k) {
+    const DWORD* v = mesh.faces[k].v;
+    if (v[0] >= reach || v[1] >= reach || v[2] >= reach) continue;
+    const Point3& p0 = mesh.positions[v[0]];
+    const Point3& p1 = mesh.positions[v[1]];
+    const Point3& p2 = mesh.positions[v[2]];
+    // Unnormalised, so larger triangles weigh more.
+    const Point3 n = (p1 - p0) ^ (p2 - p1);
+    normals[v[0]] += n;
+    normals[v[1]] += n;
+    normals[v[2]] += n;
+    if (!mapped) continue;
+    const DWORD* t = mesh.mapFaces[k].t;
+    if (t[0] >= mapReach || t[1] >= mapReach || t[2] >= mapReach) continue;
+    const UVDirections d =
+        TriangleUVDirections(p0, p1, p2, mesh.mapVerts[t[0]], mesh.mapVerts[t[1]], mesh.mapVerts[t[2]]);
+    for (int j = 0; j < 3; ++j) {
+      us[v[j]] += d.u;
+      vs[v[j]] += d.v;
+    }
+  }
+  for (int i = 0; i < count; ++i) {
+    normals[i] = Normalize(normals[i]);
+    us[i] = Normalize(us[i]);
+    vs[i] = Normalize(vs[i]);
+  }
+}
+
+Matrix3 SurfaceFrame(const Point3& normal, const Point3& tangent, bool orthonormal) {
+  const Point3 zero(0.0f, 0.0f, 0.0f);
+  if (orthonormal) {
+    const Point3 a = Normalize(normal ^ tangent);
+    const Point3 b = Normalize(normal ^ a);
+    const Point3 c = Normalize(normal ^ b);
+    return Matrix3(c, b, normal, zero);
+  }
+  return Matrix3(tangent, normal ^ tangent, normal, zero);
+}
+
+void TransportOffsets(const SurfaceTriangles& from, const SurfaceTriangles& to, int tableCount,
+                      const SurfaceFrameOptions& options, Point3* offsets, int count) {
+  if (count > tableCount) count = tableCount;
+  if (count <= 0 || !from.HasMapping() || !to.HasMapping()) return;
+  VertexDirections f, t;
+  BuildVertexDirections(from, tableCount, f);
+  BuildVertexDirections(to, tableCount, t);
+  const std::vector<Point3>& fromTangents = options.tangentIsV ? f.v : f.u;
+  const std::vector<Point3>& toTangents = options.tangentIsV ? t.v : t.u;
+  for (int i = 0; i < count; ++i) {
+    const Matrix3 source = SurfaceFrame(f.normals[size_t(i)], fromTangents[size_t(i)], options.orthonormal);
+    // The host's inverse of a singular frame is the identity, which would hand the raw offset to
+    // the destination frame's rows; the plain offset is the sound answer there.
+    if (Singular(source)) continue;
+    const Matrix3 destination = SurfaceFrame(t.normals[size_t(i)], toTangents[size_t(i)], options.orthonormal);
+    Point3 o = offsets[i] * Inverse(source);
+    offsets[i] = o * destination;
+  }
+}
