@@ -66,6 +66,11 @@ std::string choice(const std::string& flag, const std::string& value,
   return it->second;
 }
 
+std::string baseName(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 ApplyOptions parseOptions(const std::vector<std::string>& args) {
   ApplyOptions o;
   auto next = [&](size_t& i) -> const std::string& {
@@ -118,12 +123,15 @@ ApplyOptions parseOptions(const std::vector<std::string>& args) {
   if (o.out.empty() == o.outDir.empty()) throw UsageError{"give exactly one of --out OUT.obj and --out-dir DIR"};
   if (!o.out.empty() && o.inputs.size() > 1) throw UsageError{"--out takes one input; use --out-dir DIR for several"};
   if (!o.selectionOut.empty() && o.inputs.size() > 1) throw UsageError{"--selection-out takes one input"};
+  if (!o.outDir.empty()) {
+    // Results are named after their inputs' file names: two inputs sharing one would overwrite each other.
+    std::map<std::string, std::string> byName;
+    for (const std::string& input : o.inputs) {
+      auto [it, added] = byName.emplace(baseName(input), input);
+      if (!added) throw UsageError{it->second + " and " + input + " would both be written as " + o.outDir + "/" + it->first};
+    }
+  }
   return o;
-}
-
-std::string baseName(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string countMismatch(const std::string& input, size_t inputCount, const std::string& base, size_t baseCount) {
@@ -185,6 +193,12 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
     ObjReadResult r = ReadObjFile(options.asymmetry);
     if (!r.ok) {
       fail(kExitUnreadable, r.error);
+      return exitCode;
+    }
+    // The asymmetry is taken vertex by vertex against the base, so it must share the base's numbering.
+    if (r.mesh.positions.size() != base.mesh.positions.size()) {
+      fail(kExitMismatch, countMismatch(options.asymmetry, r.mesh.positions.size(), options.target,
+                                        base.mesh.positions.size()));
       return exitCode;
     }
     asymmetry = std::move(r.mesh);
@@ -250,7 +264,14 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
   timer.Restart();
   for (Job& job : jobs) {
     if (job.node == nullptr) continue;
+    size_t reportsBefore = GetCOREInterface()->Reports().size();
     Object* result = scene.Evaluate(job.node);
+    // The host skips a modifier that fails and hands the mesh on unchanged: that is no result.
+    if (GetCOREInterface()->Reports().size() != reportsBefore) {
+      fail(kExitModifierFailed, baseName(job.path) + ": " + MSTR(GetCOREInterface()->Reports().back()).ToUTF8());
+      job.failed = true;
+      continue;
+    }
     job.result = ObjectPositions(result);
     if (!options.selectionOut.empty()) job.resultSelection = ObjectSelectionWeights(result);
   }
@@ -290,6 +311,5 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
     }
   }
   timer.Phase(err, "write");
-  for (const std::wstring& report : GetCOREInterface()->Reports()) err << "velomorph: " << MSTR(report).ToUTF8() << "\n";
   return exitCode;
 }

@@ -13,7 +13,7 @@
 #include <vector>
 
 // Returns the exit code: 0 ok, 2 usage, 3 a file that cannot be read or parsed, 4 meshes that do
-// not match. Every input that failed is reported on `err` and nothing is written for it; the
+// not match, 5 the host reported the modifier failing on an input. Every input that failed is reported on `err` and nothing is written for it; the
 // others still run.
 int RunApplyCommand(const std::vector<std::string>& args, const std::string& pluginPath, std::ostream& out,
                     std::ostream& err);

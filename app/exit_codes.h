@@ -6,3 +6,4 @@ constexpr int kExitAsymmetric = 1;  // check: some vertex lies beyond the tolera
 constexpr int kExitUsage = 2;
 constexpr int kExitUnreadable = 3;  // a file that cannot be read or parsed
 constexpr int kExitMismatch = 4;    // meshes that do not match
+constexpr int kExitModifierFailed = 5;  // the host reported the modifier failing on an input

@@ -1,6 +1,8 @@
 // Host objects from mesh files and back.
 #include "host_mesh_builder.h"
 
+#include "patch_builder.h"
+
 #include "patchobj.h"
 #include "polyobj.h"
 #include "triobj.h"
@@ -77,8 +79,12 @@ Object* BuildHostObject(const ObjMesh& mesh, MeshKind kind, std::string& r_error
     case MeshKind::Polygon:
       return buildPolyObject(mesh);
     case MeshKind::Patch: {
-      r_error = "patch objects cannot be built yet";
-      return nullptr;
+      std::vector<std::vector<int>> faces;
+      for (int f = 0; f < mesh.NumFaces(); ++f) {
+        faces.emplace_back(mesh.cornerVertex.begin() + mesh.faceStart[size_t(f)],
+                           mesh.cornerVertex.begin() + mesh.faceStart[size_t(f) + 1]);
+      }
+      return BuildPatchObject(mesh.positions, faces, &r_error);
     }
   }
   return nullptr;

@@ -2,6 +2,7 @@
 #include "parameter_text.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 
@@ -32,6 +33,12 @@ bool parseInt(const std::string& text, int& r_value) {
   return true;
 }
 
+std::string numberText(float v) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof(buffer), "%.9g", double(v));
+  return buffer;
+}
+
 }  // namespace
 
 bool SetParameterFromText(IParamBlock2* block, const std::string& name, const std::string& value,
@@ -49,6 +56,12 @@ bool SetParameterFromText(IParamBlock2* block, const std::string& name, const st
         r_error = name + " takes a finite number, not '" + value + "'";
         return false;
       }
+      // The host would clamp the value into the range without a word; a user who typed it is told.
+      if (def->hasRange && (f < def->range_low.f || f > def->range_high.f)) {
+        r_error = name + " takes " + numberText(def->range_low.f) + " to " + numberText(def->range_high.f) +
+                  ", not '" + value + "'";
+        return false;
+      }
       ok = block->SetValue(def->ID, 0, f);
       break;
     }
@@ -57,6 +70,14 @@ bool SetParameterFromText(IParamBlock2* block, const std::string& name, const st
       int i = 0;
       if (!parseInt(value, i)) {
         r_error = name + " takes a whole number" + (def->type == TYPE_BOOL ? " or on/off" : "") + ", not '" + value + "'";
+        return false;
+      }
+      // Switches are raised by exactly 1, and the host would clamp a number into its range silently.
+      const int low = def->type == TYPE_BOOL ? 0 : def->hasRange ? def->range_low.i : i;
+      const int high = def->type == TYPE_BOOL ? 1 : def->hasRange ? def->range_high.i : i;
+      if (i < low || i > high) {
+        r_error = name + " takes " + std::to_string(low) + " to " + std::to_string(high) +
+                  (def->type == TYPE_BOOL ? " (off/on)" : "") + ", not '" + value + "'";
         return false;
       }
       ok = block->SetValue(def->ID, 0, i);

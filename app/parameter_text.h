@@ -7,6 +7,7 @@
 #include "iparamb2.h"
 
 // Sets parameter `name` of `block` from `value`; false with `r_error` set for an unknown name, a
-// value that does not read as the parameter's type, or a node name the scene does not have.
+// value that does not read as the parameter's type or lies outside the parameter's range, or a
+// node name the scene does not have.
 bool SetParameterFromText(IParamBlock2* block, const std::string& name, const std::string& value,
                           std::string& r_error);

@@ -1,0 +1,81 @@
+// velomorph apply on several inputs at once: --out-dir writes each result under its input's file
+// name, an input that does not match the base is reported and skipped while the others are written;
+// and --timings reports each phase on standard error.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "cli_fixture.h"
+
+namespace {
+
+class ApplyBatch : public CliTest {
+ protected:
+  const MirrorGrid grid{0};
+  const std::vector<Point3> sculpt = grid.Sculpt();
+  // A second sculpt, pushed the other way from the base.
+  std::vector<Point3> otherSculpt() const {
+    std::vector<Point3> other(sculpt.size());
+    for (size_t v = 0; v < sculpt.size(); ++v) other[v] = grid.Base()[v] + 2.0f * (grid.Base()[v] - sculpt[v]);
+    return other;
+  }
+};
+
+TEST_F(ApplyBatch, WritesEveryMatchingInputAndSkipsTheOneThatDoesNotMatch) {
+  Write("base.obj", grid.ObjText(grid.Base()));
+  Write("in/a.obj", grid.ObjText(sculpt));
+  Write("in/sculpt.obj", grid.ObjText(sculpt) + "v 9 9 9\n");
+  Write("in/c.obj", grid.ObjText(otherSculpt()));
+
+  const RunResult r = Run({"apply", "--target", "base.obj", "--input", "in/a.obj", "in/sculpt.obj", "in/c.obj",
+                           "--out-dir", "out", "--as", "mesh"});
+  EXPECT_EQ(r.exitCode, 4);
+  EXPECT_EQ(r.ErrLines(), std::vector<std::string>{
+                              "velomorph: sculpt.obj has 16 vertices, base.obj has 15: both must share vertex count and order"});
+  EXPECT_EQ(Entries("out"), (std::vector<std::string>{"a.obj", "c.obj"}));
+  ExpectPositions(ReadPositions("out/a.obj"), grid.Mirrored(sculpt, true));
+  ExpectPositions(ReadPositions("out/c.obj"), grid.Mirrored(otherSculpt(), true));
+}
+
+TEST_F(ApplyBatch, EveryInputMatchingExitsZero) {
+  Write("base.obj", grid.ObjText(grid.Base()));
+  Write("a.obj", grid.ObjText(sculpt));
+  Write("c.obj", grid.ObjText(otherSculpt()));
+  const RunResult r = Run({"apply", "--target", "base.obj", "--input", "a.obj", "c.obj", "--out-dir", "out/deeper",
+                           "--operation", "flip", "--as", "mesh"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(Entries("out/deeper"), (std::vector<std::string>{"a.obj", "c.obj"}));
+  ExpectPositions(ReadPositions("out/deeper/a.obj"), grid.Flipped(sculpt));
+  ExpectPositions(ReadPositions("out/deeper/c.obj"), grid.Flipped(otherSculpt()));
+}
+
+class ApplyTimings : public ApplyBatch, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(ApplyTimings, PrintsEachPhaseInOrderAndWritesTheSameResult) {
+  Write("base.obj", grid.ObjText(grid.Base()));
+  Write("sculpt.obj", grid.ObjText(sculpt));
+  const RunResult r = Run({"apply", "--target", "base.obj", "--input", "sculpt.obj", "--out", "out.obj", "--timings",
+                           "--as", GetParam()});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+
+  const std::regex line("timing (\\S+) ([0-9]+(\\.[0-9]+)?)");
+  std::vector<std::string> phases;
+  for (const std::string& text : r.ErrLines()) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(text, m, line)) << "not a timing line: " << text;
+    phases.push_back(m[1]);
+    EXPECT_GE(std::strtod(m[2].str().c_str(), nullptr), 0.0) << text;
+  }
+  EXPECT_EQ(phases, (std::vector<std::string>{"read", "first-evaluation", "second-evaluation", "replay", "write"}));
+  // The phases after the first evaluation are measured only: the file holds the first result.
+  ExpectPositions(ReadPositions("out.obj"), grid.Mirrored(sculpt, true));
+}
+
+INSTANTIATE_TEST_SUITE_P(MeshAndPoly, ApplyTimings, ::testing::Values(std::string("mesh"), std::string("poly")),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+
+}  // namespace
