@@ -1,6 +1,12 @@
 // PatchMesh: the Bezier patch mesh of a PatchObject. Vertices (patch corners) carry a position and a
-// flags word; vectors are the Bezier handles, each owned by a vertex; patches are triangles or quads
-// of vertices and vectors. Interior points are derived by computeInteriors.
+// flags word; vectors are the Bezier handles, each owned by a vertex, plus the interior points of
+// each patch (owned by no vertex); patches are triangles or quads of vertices and vectors.
+//
+// Patch k's corners are v[0..type-1]; for its edge from corner j to corner j+1, vec[2j] is the handle
+// next to corner j and vec[2j+1] the handle next to corner j+1; interior[j] is the interior vector
+// next to corner j. An index of -1 (or outside the arrays) means "none" and is skipped by the
+// operations below. The arrays are owned by the mesh; the raw pointers stay valid until the next
+// setNum* call or assignment.
 #pragma once
 
 #include <vector>
@@ -18,13 +24,15 @@
 class PatchVert {
  public:
   Point3 p;
+  // A 32-bit word in the host's file and memory layout: only its low 32 bits are meaningful. What
+  // the bits mean is the host's business; plug-ins copy the word whole.
   DWORD flags = 0;
 };
 
 class PatchVec {
  public:
   Point3 p;
-  int vert = -1;  // owner vertex
+  int vert = -1;  // owner vertex; -1 for interior vectors
   DWORD flags = 0;
 };
 
@@ -40,6 +48,7 @@ class Patch {
 class PatchMesh {
  public:
   PatchMesh();
+  // Copies geometry, selection and soft selection; the update counters of the copy start at 0.
   PatchMesh(const PatchMesh& from);
   PatchMesh& operator=(const PatchMesh& from);
 
@@ -61,14 +70,20 @@ class PatchMesh {
   PatchVert& getVert(int i) { return verts[i]; }
   PatchVec& getVec(int i) { return vecs[i]; }
 
+  // The vertices implied by the selection level: all at object level, vertSel at vertex level, the
+  // corners of selected patches at patch level, none at edge level. numVerts bits.
   BitArray VertexTempSel();
 
-  // Soft selection: one weight per vertex, or null when the mesh has none.
+  // Soft selection: VertexWeightCount() weights (normally one per vertex), or null when the mesh has
+  // none.
   float* VertexWeights();
+  int VertexWeightCount() const { return int(weights_.size()); }
   void SetVertexWeightCount(int n);  // 0 removes the soft selection
 
+  // The update sequence after vertices or vectors moved. Each call is counted for tests.
   void UpdateHooks() { ++updateHooksCalls; }
   void ApplyConstraints(BOOL selOnly = FALSE) { ++applyConstraintsCalls; }
+  // Places every interior vector from its corner and that corner's two edge handles.
   void computeInteriors();
   void InvalidateGeomCache() { ++geomCacheInvalidations; }
 

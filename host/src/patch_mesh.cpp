@@ -62,10 +62,12 @@ BitArray PatchMesh::VertexTempSel() {
   BitArray sel(numVerts);
   if (selLevel == PATCH_VERTEX) {
     sel = vertSel;
+    sel.SetSize(numVerts, TRUE);
   } else if (selLevel == PATCH_PATCH) {
     for (int p = 0; p < numPatches; ++p) {
       if (!patchSel[p]) continue;
-      for (int k = 0; k < patches[p].type; ++k) sel.Set(patches[p].v[k]);
+      const int corners = patches[p].type == PATCH_TRI ? 3 : 4;
+      for (int k = 0; k < corners; ++k) sel.Set(patches[p].v[k]);
     }
   } else if (selLevel == PATCH_OBJECT) {
     sel.SetAll();
@@ -79,17 +81,19 @@ void PatchMesh::SetVertexWeightCount(int n) { weights_.assign(size_t(n > 0 ? n :
 
 void PatchMesh::computeInteriors() {
   ++computeInteriorsCalls;
-  // Interior points of a quad follow the corners and their handles: each interior lies at the
-  // corner plus the two handle offsets of that corner (the usual "auto interior" rule).
+  // Automatic interiors: each interior point lies at its corner plus the offsets of the corner's two
+  // edge handles, so a flat patch stays flat and the surface follows the handles.
+  auto validVec = [this](int k) { return k >= 0 && k < numVecs; };
   for (int p = 0; p < numPatches; ++p) {
     Patch& patch = patches[p];
-    if (patch.type != PATCH_QUAD) continue;
-    for (int k = 0; k < 4; ++k) {
-      int in = patch.interior[k];
-      int v = patch.v[k];
-      int a = patch.vec[2 * k];
-      int b = patch.vec[(2 * k + 7) % 8];
-      if (in < 0 || in >= numVecs || v < 0 || v >= numVerts || a < 0 || a >= numVecs || b < 0 || b >= numVecs) continue;
+    const int corners = patch.type == PATCH_TRI ? 3 : 4;
+    const int edgeVecs = 2 * corners;
+    for (int k = 0; k < corners; ++k) {
+      const int in = patch.interior[k];
+      const int v = patch.v[k];
+      const int a = patch.vec[2 * k];                            // on the edge leaving corner k
+      const int b = patch.vec[(2 * k + edgeVecs - 1) % edgeVecs];  // on the edge arriving at corner k
+      if (!validVec(in) || v < 0 || v >= numVerts || !validVec(a) || !validVec(b)) continue;
       vecs[in].p = vecs[a].p + vecs[b].p - verts[v].p;
     }
   }

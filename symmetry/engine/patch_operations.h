@@ -9,7 +9,6 @@
 // arithmetic is in 32-bit floats.
 #pragma once
 
-#include "bitarray.h"
 #include "matrix3.h"
 #include "symmetry/engine/vertex_operations.h"
 

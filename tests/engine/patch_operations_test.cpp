@@ -148,35 +148,25 @@ TEST_F(PatchStrip, MirrorHandlesFollowTheirOwnersSelectionAndSoftWeight) {
 }
 
 // The partner's current flags word, except for a blend about X and a full write ignoring the selection
-// about Z, which take the partner's word from the target.
+// about Z, which take the partner's word from the target. A hard-selected full write never does.
 TEST_F(PatchStrip, MirrorFlagsComeFromTheTargetOnlyInTheTwoKeptCases) {
+  enum How { kIgnoring, kSelected, kBlended };
   struct Case {
     int axis;
-    bool ignoreSelection;
-    DWORD expected;  // flags word of vertex 4, partner 0
+    How how;
+    DWORD expected;  // flags word of vertex 4, whose partner is 0
   };
-  for (Case c : {Case{0, true, 10}, Case{1, true, 10}, Case{2, true, 20}, Case{0, false, 20},
-                 Case{1, false, 10}, Case{2, false, 10}}) {
+  for (Case c : {Case{0, kIgnoring, 10}, Case{1, kIgnoring, 10}, Case{2, kIgnoring, 20}, Case{0, kBlended, 20},
+                 Case{1, kBlended, 10}, Case{2, kBlended, 10}, Case{0, kSelected, 10}, Case{2, kSelected, 10}}) {
     build(c.axis);
     flags = {10, 11, 12, 13, 14};
     bits = BitArray(5);
+    if (c.how == kSelected) select({4});
     options.direction = 1;
-    options.ignoreSelection = c.ignoreSelection;
+    options.ignoreSelection = c.how == kIgnoring;
     soften({0.0f, 0.0f, 0.0f, 0.0f, 0.5f});
     mirror();
-    EXPECT_EQ(flags[4], c.expected) << "axis " << c.axis << " ignoreSO " << c.ignoreSelection;
-  }
-}
-
-TEST_F(PatchStrip, MirrorSelectedFullWriteTakesTheCurrentFlagsOnEveryAxis) {
-  for (int a = 0; a < 3; ++a) {
-    build(a);
-    flags = {10, 11, 12, 13, 14};
-    options.direction = 1;
-    options.ignoreSelection = false;
-    select({4});
-    mirror();
-    EXPECT_EQ(flags[4], 10u) << "axis " << a;
+    EXPECT_EQ(flags[4], c.expected) << "axis " << c.axis << " case " << c.how;
   }
 }
 
@@ -211,17 +201,23 @@ TEST_F(PatchStrip, FlipWithSelectionSwapsPairsOfASelectedOwner) {
   EXPECT_EQ(vecs[0], beforeVecs[0]);
 }
 
-TEST_F(PatchStrip, FlipSoftOwnerBlendsTheVectorPairAtBothVisits) {
+TEST_F(PatchStrip, FlipSoftOwnerBlendsTheVectorPairAtEachOfItsVisits) {
   options.ignoreSelection = false;
   selection.bits = &bits;
-  soften({0.0f, 0.0f, 0.0f, 0.5f, 0.0f});
-  const std::vector<Point3> o = vecs;
+  soften({0.0f, 0.5f, 0.0f, 0.5f, 0.5f});
+  const std::vector<Point3> o = vecs, before = verts;
   flip();
-  // Vector 3 (owner 3, weight 0.5) blends the pair (3, 1); vector 1's owner has weight 0.
-  const Point3 v1 = 0.5f * reflect(o[3]) + 0.5f * o[1];
-  const Point3 v3 = 0.5f * reflect(o[1]) + 0.5f * o[3];
-  EXPECT_EQ(vecs[1], v1);
-  EXPECT_EQ(vecs[3], v3);
+  // Pair (1, 3): both owners weigh 0.5, so the pair blends at vector 1's visit and again, from the
+  // blended positions, at vector 3's. Pair (0, 4): only vector 0's owner (4) is weighted.
+  const Point3 once1 = 0.5f * reflect(o[3]) + 0.5f * o[1];
+  const Point3 once3 = 0.5f * reflect(o[1]) + 0.5f * o[3];
+  EXPECT_EQ(vecs[1], 0.5f * reflect(o[3]) + 0.5f * once1);
+  EXPECT_EQ(vecs[3], 0.5f * reflect(o[1]) + 0.5f * once3);
+  EXPECT_EQ(vecs[4], 0.5f * reflect(o[0]) + 0.5f * o[4]);
+  EXPECT_EQ(vecs[0], 0.5f * reflect(o[4]) + 0.5f * o[0]);
+  // Vertices 1 and 3 weigh the same: no blend.
+  EXPECT_EQ(verts[1], before[1]);
+  EXPECT_EQ(verts[3], before[3]);
 }
 
 TEST_F(PatchStrip, FlipFlagsFollowTheSoftBlendButNotEqualWeights) {
@@ -255,17 +251,6 @@ TEST_F(PatchStrip, ResetPrefersTheRecordedOwnerAndFallsBackOnTheNearestVertex) {
   EXPECT_EQ(vecs[3], 0.25f * targetVecs[3] + 0.75f * before[3]);    // recorded 2 unselected, nearest 3 at 0.25
   EXPECT_EQ(vecs[4], targetVecs[4]);                                // recorded 1 unselected, nearest 0 selected
   EXPECT_EQ(flags, (std::vector<DWORD>{20, 11, 12, 23, 14}));
-}
-
-TEST_F(PatchStrip, ResetWithNothingSelectedChangesNothing) {
-  options.ignoreSelection = false;
-  selection.bits = &bits;
-  const std::vector<Point3> before = verts, beforeVecs = vecs;
-  const std::vector<DWORD> beforeFlags = flags;
-  reset();
-  EXPECT_EQ(verts, before);
-  EXPECT_EQ(vecs, beforeVecs);
-  EXPECT_EQ(flags, beforeFlags);
 }
 
 // --- Searches -----------------------------------------------------------------------------------
