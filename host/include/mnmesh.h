@@ -94,7 +94,8 @@ class MNMesh {
 
   void InvalidateGeomCache() { ++geomCacheInvalidations; }
   // Triangulates every live face in order (a fan from its first corner) into `out`, keeping the
-  // vertex numbering and count, and carries map channel 1.
+  // vertex numbering and count (dead vertices included), and carries map channel 1, the vertex
+  // selection of live vertices (into `vertSel`) and the soft selection of vertex-data channel 0.
   void OutToTri(Mesh& out) const;
 
   int geomCacheInvalidations = 0;

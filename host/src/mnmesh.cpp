@@ -88,28 +88,56 @@ MNMap* MNMesh::M(int mp) {
   return &maps_[size_t(mp)];
 }
 
+namespace {
+
+// The corners a face really has: its degree, unless its corner list is shorter.
+int cornerCount(const MNFace& face) { return face.deg < int(face.vtx.size()) ? face.deg : int(face.vtx.size()); }
+
+}  // namespace
+
 void MNMesh::OutToTri(Mesh& out) const {
   out.setNumVerts(numv);
   for (int i = 0; i < numv; ++i) out.verts[i] = v_[size_t(i)].p;
+  // The selection travels with the vertices, so a polygon target can mask the work with its own
+  // selection once it is seen as a triangle mesh.
+  for (int i = 0; i < numv; ++i) {
+    const MNVert& vert = v_[size_t(i)];
+    if (vert.GetFlag(MN_SEL) && !vert.GetFlag(MN_DEAD)) out.vertSel.Set(i);
+  }
+  if (vdataSupported_[VDATA_SELECT]) {
+    out.setVDataSupport(VDATA_SELECT, TRUE);
+    float* weights = out.vertexFloat(VDATA_SELECT);
+    for (int i = 0; i < numv && weights != nullptr && size_t(i) < vdata_[VDATA_SELECT].size(); ++i) {
+      weights[i] = vdata_[VDATA_SELECT][size_t(i)];
+    }
+  }
   int triangles = 0;
   for (const MNFace& face : f_) {
-    if (!face.GetFlag(MN_DEAD) && face.deg >= 3) triangles += face.deg - 2;
+    if (!face.GetFlag(MN_DEAD) && cornerCount(face) >= 3) triangles += cornerCount(face) - 2;
   }
   out.setNumFaces(triangles);
-  const MNMap* uv = (maps_.size() > 1 && maps_[1].numv > 0) ? &maps_[1] : nullptr;
+  const MNMap* uv = (maps_.size() > 1 && !maps_[1].v.empty()) ? &maps_[1] : nullptr;
   if (uv != nullptr) {
     out.setMapSupport(1, TRUE);
     out.setNumMapVerts(1, int(uv->v.size()));
-    for (size_t k = 0; k < uv->v.size(); ++k) out.mapVerts(1)[k] = uv->v[k];
+    UVVert* mapVerts = out.mapVerts(1);
+    for (size_t k = 0; k < uv->v.size(); ++k) mapVerts[k] = uv->v[k];
   }
+  TVFace* mapFaces = uv != nullptr ? out.mapFaces(1) : nullptr;
   int t = 0;
   for (size_t fi = 0; fi < f_.size(); ++fi) {
     const MNFace& face = f_[fi];
-    if (face.GetFlag(MN_DEAD) || face.deg < 3) continue;
-    const MNMapFace* mf = (uv != nullptr && fi < uv->f.size() && uv->f[fi].deg == face.deg) ? &uv->f[fi] : nullptr;
-    for (int k = 1; k + 1 < face.deg; ++k, ++t) {
+    const int deg = cornerCount(face);
+    if (face.GetFlag(MN_DEAD) || deg < 3) continue;
+    // A map face that does not have a corner for every corner of its face leaves its triangles on
+    // map vertex 0.
+    const MNMapFace* mf = nullptr;
+    if (mapFaces != nullptr && fi < uv->f.size() && uv->f[fi].deg == face.deg && int(uv->f[fi].tv.size()) >= deg) {
+      mf = &uv->f[fi];
+    }
+    for (int k = 1; k + 1 < deg; ++k, ++t) {
       out.faces[t].setVerts(face.vtx[0], face.vtx[size_t(k)], face.vtx[size_t(k) + 1]);
-      if (mf != nullptr) out.mapFaces(1)[t].setTVerts(mf->tv[0], mf->tv[size_t(k)], mf->tv[size_t(k) + 1]);
+      if (mf != nullptr) mapFaces[t].setTVerts(mf->tv[0], mf->tv[size_t(k)], mf->tv[size_t(k) + 1]);
     }
   }
 }

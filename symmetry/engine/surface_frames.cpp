@@ -5,11 +5,15 @@
 
 #include "symmetry/engine/uv_directions.h"
 
-void BuildVertexDirections(const SurfaceTriangles& mesh, int count, VertexDirections& r_directions) {
+void BuildVertexDirections(const SurfaceTriangles& mesh, int count, TextureDirections which,
+                           VertexDirections& r_directions) {
   if (count < 0) count = 0;
-  r_directions.normals.assign(size_t(count), Point3(0.0f, 0.0f, 0.0f));
-  r_directions.u.assign(size_t(count), Point3(0.0f, 0.0f, 0.0f));
-  r_directions.v.assign(size_t(count), Point3(0.0f, 0.0f, 0.0f));
+  const bool wantU = which != TextureDirections::kV;
+  const bool wantV = which != TextureDirections::kU;
+  const Point3 zero(0.0f, 0.0f, 0.0f);
+  r_directions.normals.assign(size_t(count), zero);
+  r_directions.u.assign(wantU ? size_t(count) : 0, zero);
+  r_directions.v.assign(wantV ? size_t(count) : 0, zero);
   Point3* normals = r_directions.normals.data();
   Point3* us = r_directions.u.data();
   Point3* vs = r_directions.v.data();
@@ -31,18 +35,21 @@ void BuildVertexDirections(const SurfaceTriangles& mesh, int count, VertexDirect
     if (!mapped) continue;
     const DWORD* t = mesh.mapFaces[k].t;
     if (t[0] >= mapReach || t[1] >= mapReach || t[2] >= mapReach) continue;
-    const UVDirections d =
-        TriangleUVDirections(p0, p1, p2, mesh.mapVerts[t[0]], mesh.mapVerts[t[1]], mesh.mapVerts[t[2]]);
-    for (int j = 0; j < 3; ++j) {
-      us[v[j]] += d.u;
-      vs[v[j]] += d.v;
+    const Point3& t0 = mesh.mapVerts[t[0]];
+    const Point3& t1 = mesh.mapVerts[t[1]];
+    const Point3& t2 = mesh.mapVerts[t[2]];
+    if (wantU) {
+      const Point3 d = TriangleUDirection(p0, p1, p2, t0, t1, t2);
+      for (int j = 0; j < 3; ++j) us[v[j]] += d;
+    }
+    if (wantV) {
+      const Point3 d = TriangleVDirection(p0, p1, p2, t0, t1, t2);
+      for (int j = 0; j < 3; ++j) vs[v[j]] += d;
     }
   }
-  for (int i = 0; i < count; ++i) {
-    normals[i] = Normalize(normals[i]);
-    us[i] = Normalize(us[i]);
-    vs[i] = Normalize(vs[i]);
-  }
+  for (int i = 0; i < count; ++i) normals[i] = Normalize(normals[i]);
+  for (int i = 0; wantU && i < count; ++i) us[i] = Normalize(us[i]);
+  for (int i = 0; wantV && i < count; ++i) vs[i] = Normalize(vs[i]);
 }
 
 Matrix3 SurfaceFrame(const Point3& normal, const Point3& tangent, bool orthonormal) {
@@ -60,9 +67,10 @@ void TransportOffsets(const SurfaceTriangles& from, const SurfaceTriangles& to, 
                       const SurfaceFrameOptions& options, Point3* offsets, int count) {
   if (count > tableCount) count = tableCount;
   if (count <= 0 || !from.HasMapping() || !to.HasMapping()) return;
+  const TextureDirections tangent = options.tangentIsV ? TextureDirections::kV : TextureDirections::kU;
   VertexDirections f, t;
-  BuildVertexDirections(from, tableCount, f);
-  BuildVertexDirections(to, tableCount, t);
+  BuildVertexDirections(from, tableCount, tangent, f);
+  BuildVertexDirections(to, tableCount, tangent, t);
   const std::vector<Point3>& fromTangents = options.tangentIsV ? f.v : f.u;
   const std::vector<Point3>& toTangents = options.tangentIsV ? t.v : t.u;
   for (int i = 0; i < count; ++i) {

@@ -30,14 +30,17 @@ struct SurfaceTriangles {
 // Per-vertex unit vectors: the area-weighted normal and the U and V texture directions.
 struct VertexDirections {
   std::vector<Point3> normals;
-  std::vector<Point3> u;
-  std::vector<Point3> v;
+  std::vector<Point3> u;  // empty unless asked for
+  std::vector<Point3> v;  // empty unless asked for
 };
 
-// Fills `count` entries of each table. A triangle with a vertex index at or above `count` or the
-// mesh's positionCount adds nothing; one whose map corners lie outside mapVerts adds its normal
-// but no directions. An entry no triangle reaches is (0, 0, 0).
-void BuildVertexDirections(const SurfaceTriangles& mesh, int count, VertexDirections& r_directions);
+enum class TextureDirections { kU, kV, kBoth };
+
+// Fills `count` entries of the normals and of the texture directions asked for. A triangle with a
+// vertex index at or above `count` or the mesh's positionCount adds nothing; one whose map corners
+// lie outside mapVerts adds its normal but no directions. An entry no triangle reaches is (0, 0, 0).
+void BuildVertexDirections(const SurfaceTriangles& mesh, int count, TextureDirections which,
+                           VertexDirections& r_directions);
 
 struct SurfaceFrameOptions {
   bool tangentIsV = false;   // UVDominance other than 0: the V direction is the frame's tangent

@@ -48,11 +48,24 @@ Point3 directionOf(const Point3 p[3], const float across[3], const float along[3
 
 UVDirections TriangleUVDirections(const Point3& p0, const Point3& p1, const Point3& p2, const Point3& t0,
                                   const Point3& t1, const Point3& t2) {
+  UVDirections r;
+  r.u = TriangleUDirection(p0, p1, p2, t0, t1, t2);
+  r.v = TriangleVDirection(p0, p1, p2, t0, t1, t2);
+  return r;
+}
+
+Point3 TriangleUDirection(const Point3& p0, const Point3& p1, const Point3& p2, const Point3& t0,
+                          const Point3& t1, const Point3& t2) {
   const Point3 p[3] = {p0, p1, p2};
   const float u[3] = {t0.x, t1.x, t2.x};
   const float v[3] = {t0.y, t1.y, t2.y};
-  UVDirections r;
-  r.v = directionOf(p, u, v);
-  r.u = directionOf(p, v, u);
-  return r;
+  return directionOf(p, v, u);
+}
+
+Point3 TriangleVDirection(const Point3& p0, const Point3& p1, const Point3& p2, const Point3& t0,
+                          const Point3& t1, const Point3& t2) {
+  const Point3 p[3] = {p0, p1, p2};
+  const float u[3] = {t0.x, t1.x, t2.x};
+  const float v[3] = {t0.y, t1.y, t2.y};
+  return directionOf(p, u, v);
 }

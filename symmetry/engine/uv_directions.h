@@ -16,6 +16,11 @@ struct UVDirections {
 
 UVDirections TriangleUVDirections(const Point3& p0, const Point3& p1, const Point3& p2, const Point3& t0,
                                   const Point3& t1, const Point3& t2);
+// Each of the two alone, for callers that need only one (half the work).
+Point3 TriangleUDirection(const Point3& p0, const Point3& p1, const Point3& p2, const Point3& t0,
+                          const Point3& t1, const Point3& t2);
+Point3 TriangleVDirection(const Point3& p0, const Point3& p1, const Point3& p2, const Point3& t0,
+                          const Point3& t1, const Point3& t2);
 
 // Below this span of one map coordinate a triangle has no direction for the other.
 constexpr float kFlatMapSpan = 1e-7f;
