@@ -15,15 +15,11 @@
 #include "symmetry/engine/mirror_matrices.h"
 #include "symmetry/engine/patch_operations.h"
 #include "symmetry/engine/vertex_pairing.h"
+#include "symmetry/apply_operation.h"
 #include "symmetry/local_mesh_data.h"
 #include "symmetry/mesh_paths.h"
 
 namespace {
-
-void setResultValid(ambiflex* mod, vLocalMeshData* cache, int value) {
-  mod->resultValid = value;
-  cache->resultValid = value;
-}
 
 // Brings the patch's dependent data (hooks, constraints, interiors, cached geometry) up to date.
 void runUpdateSequence(PatchMesh& patch) {
@@ -108,7 +104,7 @@ void replay(ambiflex* mod, vLocalMeshData* cache, PatchMesh& patch) {
                     n == cache->resultVertFlags.Count() && nv == cache->resultVecs.Count() &&
                     nv == cache->targetVecs.Count();
   if (!fits) {
-    setResultValid(mod, cache, 0);
+    SetResultValid(mod, cache, 0);
     return;
   }
   const Point3* verts = cache->resultVerts.Addr(0);
@@ -213,7 +209,7 @@ void ModifyPatchObject(ambiflex* mod, PatchObject* obj, TimeValue t, ModContext&
   pb->GetValue(UndefObject, t, target, valid);
   PatchObject* source = target != nullptr ? evalTargetPatch(target, t) : nullptr;
   if (source == nullptr) {
-    setResultValid(mod, cache, 0);
+    SetResultValid(mod, cache, 0);
     return;
   }
 
@@ -239,7 +235,7 @@ void ModifyPatchObject(ambiflex* mod, PatchObject* obj, TimeValue t, ModContext&
     return;
   }
 
-  const int planeAxis = axis < 0 ? 0 : (axis > 2 ? 2 : axis);
+  const int planeAxis = PlaneAxis(axis);
   const MirrorMatrices matrices = BuildMirrorMatrices(planeAxis, offset);
   // A target whose tables disagree in length (a damaged cache) is captured afresh.
   const bool targetHeld = keepTarget != 0 && cache->targetVerts.Count() > 0 && cache->targetVecs.Count() > 0 &&
@@ -258,7 +254,7 @@ void ModifyPatchObject(ambiflex* mod, PatchObject* obj, TimeValue t, ModContext&
 
   if (op == kOperationMirror || op == kOperationFlip || op == kOperationReset) {
     if (n == cache->targetVerts.Count() && nv == cache->targetVecs.Count()) {
-      setResultValid(mod, cache, 1);
+      SetResultValid(mod, cache, 1);
       OperationOptions options;
       options.axis = planeAxis;
       options.offset = offset;
@@ -267,7 +263,7 @@ void ModifyPatchObject(ambiflex* mod, PatchObject* obj, TimeValue t, ModContext&
       options.ignoreSelection = ignoreSelection == 1;
       applyOperation(op, patch, *cache, matrices, options);
     } else {
-      setResultValid(mod, cache, 0);
+      SetResultValid(mod, cache, 0);
     }
   }
 

@@ -8,6 +8,7 @@
 #include "listener.h"
 #include "modifier/ambiflex.h"
 #include "params/param_ids.h"
+#include "symmetry/apply_operation.h"
 #include "symmetry/asymmetry.h"
 #include "symmetry/base_selection.h"
 #include "symmetry/engine/vertex_operations.h"
@@ -16,11 +17,6 @@
 #include "symmetry/target_capture.h"
 
 namespace {
-
-void setResultValid(ambiflex* mod, vLocalMeshData* cache, int value) {
-  mod->resultValid = value;
-  cache->resultValid = value;
-}
 
 std::vector<Point3> positionsOf(MNMesh& mm) {
   std::vector<Point3> positions(static_cast<size_t>(mm.numv));
@@ -68,15 +64,7 @@ void applyOperation(int op, MNMesh& mm, vLocalMeshData* cache, const MirrorMatri
 
   std::vector<Point3> positions = positionsOf(mm);
   Point3* p = n > 0 ? positions.data() : nullptr;
-  const Point3* targetVerts = cache->targetVerts.Addr(0);
-  const int* partners = cache->vertMatch.Addr(0);
-  if (op == kOperationMirror) {
-    MirrorVertices(p, targetVerts, partners, n, matrices.mirror, options, selection, gate, record.data());
-  } else if (op == kOperationFlip) {
-    FlipVertices(p, targetVerts, partners, n, matrices.mirror, options, selection, gate, record.data());
-  } else {
-    ResetVertices(p, targetVerts, n, options, selection, gate);
-  }
+  ApplyVertexOperation(op, p, n, *cache, matrices, options, selection, gate, record.data());
   for (int i = 0; i < n; ++i) mm.P(i) = positions[size_t(i)];
 }
 
@@ -119,7 +107,7 @@ void ModifyPolyObject(ambiflex* mod, PolyObject* obj, TimeValue t, ModContext& m
       const Point3* stored = cache->resultVerts.Addr(0);
       for (int i = 0; i < n; ++i) mm.P(i) = stored[i];
     } else {
-      setResultValid(mod, cache, 0);
+      SetResultValid(mod, cache, 0);
     }
     ApplyReplayAsymmetry(mm, cache->resultVerts, asymmetry, t);
     mm.InvalidateGeomCache();
@@ -128,7 +116,7 @@ void ModifyPolyObject(ambiflex* mod, PolyObject* obj, TimeValue t, ModContext& m
 
   MirrorMatrices matrices;
   if (!PrepareTargetAndPartners(cache, target, t, capture, matrices)) {
-    setResultValid(mod, cache, 0);
+    SetResultValid(mod, cache, 0);
     return;
   }
 
@@ -137,7 +125,7 @@ void ModifyPolyObject(ambiflex* mod, PolyObject* obj, TimeValue t, ModContext& m
   pb->GetValue(invertBaseSelection, t, invert, valid);
   BaseSelection base;
   if (masks == 1 && !ReadBaseSelection(target, t, base)) {
-    setResultValid(mod, cache, 0);
+    SetResultValid(mod, cache, 0);
     return;
   }
 
@@ -151,9 +139,9 @@ void ModifyPolyObject(ambiflex* mod, PolyObject* obj, TimeValue t, ModContext& m
 
   if (op == kOperationMirror || op == kOperationFlip || op == kOperationReset) {
     if (n == cache->targetVerts.Count()) {
-      setResultValid(mod, cache, 1);
+      SetResultValid(mod, cache, 1);
       OperationOptions options;
-      options.axis = capture.axis < 0 ? 0 : (capture.axis > 2 ? 2 : capture.axis);
+      options.axis = PlaneAxis(capture.axis);
       options.offset = capture.offset;
       options.direction = side;
       options.resetCentreVerts = alignCentre == 1;
@@ -161,7 +149,7 @@ void ModifyPolyObject(ambiflex* mod, PolyObject* obj, TimeValue t, ModContext& m
       options.selectionOnly = selectionOnly != 0;
       applyOperation(op, mm, cache, matrices, options, masks == 1 ? &base : nullptr, invert != 0, record);
     } else {
-      setResultValid(mod, cache, 0);
+      SetResultValid(mod, cache, 0);
     }
   }
 

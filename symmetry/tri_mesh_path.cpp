@@ -6,6 +6,7 @@
 
 #include "modifier/ambiflex.h"
 #include "params/param_ids.h"
+#include "symmetry/apply_operation.h"
 #include "symmetry/base_selection.h"
 #include "symmetry/engine/vertex_operations.h"
 #include "symmetry/local_mesh_data.h"
@@ -13,11 +14,6 @@
 #include "symmetry/target_capture.h"
 
 namespace {
-
-void setResultValid(ambiflex* mod, vLocalMeshData* cache, int value) {
-  mod->resultValid = value;
-  cache->resultValid = value;
-}
 
 // Replaces the mesh's vertex selection by the carried selection record.
 void writeSelectionBack(Mesh& mesh, const std::vector<float>& record) {
@@ -69,14 +65,14 @@ void ModifyTriObject(ambiflex* mod, TriObject* obj, TimeValue t, ModContext& mc)
     if (n == cache->resultVerts.Count() && n == cache->targetVerts.Count()) {
       if (n > 0) std::memcpy(mesh.verts, cache->resultVerts.Addr(0), sizeof(Point3) * size_t(n));
     } else {
-      setResultValid(mod, cache, 0);
+      SetResultValid(mod, cache, 0);
     }
     return;
   }
 
   MirrorMatrices matrices;
   if (!PrepareTargetAndPartners(cache, target, t, capture, matrices)) {
-    setResultValid(mod, cache, 0);
+    SetResultValid(mod, cache, 0);
     return;
   }
 
@@ -91,7 +87,7 @@ void ModifyTriObject(ambiflex* mod, TriObject* obj, TimeValue t, ModContext& mc)
   BaseSelectionGate gate;
   if (masks == 1) {
     if (!ReadBaseSelection(target, t, base)) {
-      setResultValid(mod, cache, 0);
+      SetResultValid(mod, cache, 0);
       return;
     }
     gate = base.Gate(invert != 0, false);
@@ -103,7 +99,7 @@ void ModifyTriObject(ambiflex* mod, TriObject* obj, TimeValue t, ModContext& mc)
 
   if (op == kOperationMirror || op == kOperationFlip || op == kOperationReset) {
     if (n == cache->targetVerts.Count()) {
-      setResultValid(mod, cache, 1);
+      SetResultValid(mod, cache, 1);
       BitArray hardSelection = mesh.VertexTempSel();
       VertexSelection selection;
       selection.bits = &hardSelection;
@@ -112,24 +108,16 @@ void ModifyTriObject(ambiflex* mod, TriObject* obj, TimeValue t, ModContext& mc)
         selection.weightCount = selection.weights ? n : 0;
       }
       OperationOptions options;
-      options.axis = capture.axis < 0 ? 0 : (capture.axis > 2 ? 2 : capture.axis);
+      options.axis = PlaneAxis(capture.axis);
       options.offset = capture.offset;
       options.direction = side;
       options.resetCentreVerts = alignCentre == 1;
       options.ignoreSelection = ignoreSelection == 1;
       options.selectionOnly = selectionOnly != 0;
-      Point3* positions = n > 0 ? mesh.verts : nullptr;
-      const Point3* targetVerts = cache->targetVerts.Addr(0);
-      const int* partners = cache->vertMatch.Addr(0);
-      if (op == kOperationMirror) {
-        MirrorVertices(positions, targetVerts, partners, n, matrices.mirror, options, selection, gate, record.data());
-      } else if (op == kOperationFlip) {
-        FlipVertices(positions, targetVerts, partners, n, matrices.mirror, options, selection, gate, record.data());
-      } else {
-        ResetVertices(positions, targetVerts, n, options, selection, gate);
-      }
+      ApplyVertexOperation(op, n > 0 ? mesh.verts : nullptr, n, *cache, matrices, options, selection, gate,
+                           record.data());
     } else {
-      setResultValid(mod, cache, 0);
+      SetResultValid(mod, cache, 0);
     }
   }
 
