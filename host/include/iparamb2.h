@@ -112,7 +112,10 @@ class ClassDesc2 : public ClassDesc {
   // Builds the blocks of every P_AUTO_CONSTRUCT description and installs each as the owner's
   // reference given by its description.
   virtual void MakeAutoParamBlocks(ReferenceMaker* owner);
-  // Opens (closes) the rollout of every P_AUTO_UI description for `obj`.
+  // Opens (closes) the rollout of every P_AUTO_UI description for `obj`: a dialog built from the
+  // description's template in this class's module (HInstance), titled with its title string, each
+  // control bound to its parameter. Closing sends the user dialog procedure
+  // WM_DESTROY, destroys the window and disposes of the procedure (DeleteThis).
   virtual void BeginEditParams(IObjParam* ip, ReferenceMaker* obj, ULONG flags, Animatable* prev);
   virtual void EndEditParams(IObjParam* ip, ReferenceMaker* obj, ULONG flags, Animatable* next);
   // Refreshes the control bound to parameter `id` in any open rollout of `pbd`.
@@ -156,7 +159,8 @@ class ParamBlockDesc2 {
   int IDtoIndex(ParamID id) const;
   ParamID IndextoID(int i) const;
   void InvalidateUI(ParamID id, int tabIndex = -1) { if (cd) cd->InvalidateUI(this, id, tabIndex); }
-  // Installs the user dialog procedure of rollout `map_id`; the host owns it from then on.
+  // Installs the user dialog procedure of rollout `map_id`; the host owns it from then on. When the
+  // rollout is open, the procedure gets WM_INITDIALOG at once.
   void SetUserDlgProc(MapID map_id, ParamMap2UserDlgProc* proc);
   ParamMap2UserDlgProc* GetUserDlgProc(MapID map_id = 0) const;
   // Whether the argument list was read to its final p_end without an unknown tag.
@@ -167,14 +171,20 @@ class ParamBlockDesc2 {
   bool wellFormed_ = false;
 };
 
+class ParamValueRestore;
+
 class IParamBlock2 : public ReferenceTarget {
  public:
   explicit IParamBlock2(ParamBlockDesc2* desc, ReferenceMaker* owner);
+  // Drops the undo records of this block.
+  ~IParamBlock2() override;
 
   SClass_ID SuperClassID() override { return PARAMETER_BLOCK2_CLASS_ID; }
   Class_ID ClassID() override { return Class_ID(PARAMETER_BLOCK2_CLASS_ID, 0); }
   BlockID ID() const { return desc_->ID; }
   ParamBlockDesc2* GetDesc() { return desc_; }
+  // The maker the block belongs to: the one given at construction or, for a block made without
+  // one (a clone), the first maker that refers to it.
   ReferenceMaker* GetOwner() { return owner_; }
   void SetOwner(ReferenceMaker* owner) { owner_ = owner; }
   int NumParams() const { return desc_->Count(); }
@@ -187,9 +197,12 @@ class IParamBlock2 : public ReferenceTarget {
   float GetFloat(ParamID id, TimeValue t = 0, int tabIndex = 0);
   INode* GetINode(ParamID id, TimeValue t = 0, int tabIndex = 0);
 
-  // Sets parameter `id`: clamps numbers to the declared range, lets the accessor see the value,
-  // stores it and notifies dependents with REFMSG_CHANGE. FALSE for an unknown id, a type
-  // mismatch, or a node that depends on the block's owner (a reference loop).
+  // Sets parameter `id`: clamps numbers to the declared range, lets the accessor see (and change)
+  // the value, keeps what the accessor left, and notifies dependents with REFMSG_CHANGE; while
+  // theHold is open a change of a number or a node is recorded for undo. While the accessor runs
+  // the block already holds a new number (so what it reads back is the state being set); a new
+  // node is referred to before it runs, a cleared one dropped after. FALSE for an unknown id, a
+  // type mismatch, or a node that depends on the block's owner (a reference loop).
   BOOL SetValue(ParamID id, TimeValue t, float v, int tabIndex = 0);
   BOOL SetValue(ParamID id, TimeValue t, int v, int tabIndex = 0);
   BOOL SetValue(ParamID id, TimeValue t, INode* v, int tabIndex = 0);
@@ -200,10 +213,15 @@ class IParamBlock2 : public ReferenceTarget {
   void SetReference(int i, RefTargetHandle rtarg) override;
   RefResult NotifyRefChanged(Interval changeInt, RefTargetHandle hTarget, PartID& partID,
                              RefMessage message) override;
+  // A copy of the values without an owner: it belongs to whoever takes the first reference to it.
   ReferenceTarget* Clone(RemapDir& remap) override;
+  void RefAdded(ReferenceMaker* maker) override;
 
  private:
+  friend class ParamValueRestore;
   BOOL setValue(ParamID id, TimeValue t, PB2Value v, int tabIndex);
+  // Puts a recorded value back (undo and redo): no range, no accessor, one change message.
+  void restoreValue(ParamID id, const PB2Value& v);
 
   ParamBlockDesc2* desc_;
   ReferenceMaker* owner_;

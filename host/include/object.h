@@ -65,6 +65,9 @@ class Object : public BaseObject {
   virtual ObjectState Eval(TimeValue t) { return ObjectState(this); }
   // A copy of the object that a pipeline stage may change freely; the caller owns it.
   virtual Object* MakeShallowCopy(ChannelMask channels) = 0;
+  // Makes `into`, an earlier copy of an object of the same class, a copy of this object again,
+  // reusing its storage; false when the classes differ (the caller then makes a new copy).
+  virtual bool CopyStateInto(Object* into) { return false; }
 
   virtual Interval ChannelValidity(TimeValue t, int nchan);
   virtual void SetChannelValidity(int nchan, Interval v);

@@ -16,4 +16,5 @@ class PatchObject : public GeomObject {
   int CanConvertToType(Class_ID obtype) override;
   Object* ConvertToType(TimeValue t, Class_ID obtype) override;
   Object* MakeShallowCopy(ChannelMask channels) override;
+  bool CopyStateInto(Object* into) override;
 };

@@ -95,6 +95,8 @@ class ReferenceTarget : public ReferenceMaker {
                              RefTargetHandle hTarg = nullptr);
   int DoEnumDependents(DependentEnumProc* dep);
 
+  // Called after `maker` took a new reference to this target.
+  virtual void RefAdded(ReferenceMaker* maker) {}
   // Called when the last reference to this target is dropped with delOld: deletes the target.
   // Objects owned elsewhere (scene nodes) keep themselves.
   virtual void MaybeAutoDelete();

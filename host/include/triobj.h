@@ -15,6 +15,7 @@ class TriObject : public GeomObject {
   int CanConvertToType(Class_ID obtype) override;
   Object* ConvertToType(TimeValue t, Class_ID obtype) override;
   Object* MakeShallowCopy(ChannelMask channels) override;
+  bool CopyStateInto(Object* into) override;
 };
 
 TriObject* CreateNewTriObject();

@@ -30,7 +30,8 @@ class DerivedObject : public IDerivedObject {
   }
 
   // Runs the stack for `node` at t: a copy of the object's state, then each enabled modifier from
-  // the bottom up. `owned` receives the object the result lives in when the evaluation made one.
+  // the bottom up. `owned` receives the object the result lives in when the evaluation made one;
+  // an object it holds on entry (the previous result) is reused for the copy when it can be.
   ObjectState EvalPipeline(TimeValue t, INode* node, std::unique_ptr<Object>& owned);
 
  private:

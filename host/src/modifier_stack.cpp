@@ -135,6 +135,8 @@ static std::wstring describeFailure(Modifier* mod, INode* node, const char* what
 
 ObjectState DerivedObject::EvalPipeline(TimeValue t, INode* node, std::unique_ptr<Object>& owned) {
   std::set<int> skipped;
+  // Copying into the previous result's storage spares a dense mesh its reallocation.
+  std::unique_ptr<Object> spare = std::move(owned);
   for (;;) {
     owned.reset();
     if (object_ == nullptr) return ObjectState();
@@ -148,7 +150,8 @@ ObjectState DerivedObject::EvalPipeline(TimeValue t, INode* node, std::unique_pt
     }
     if (os.obj == nullptr) return os;
     if (!owned) {
-      owned.reset(os.obj->MakeShallowCopy(ALL_CHANNELS));
+      if (spare && os.obj->CopyStateInto(spare.get())) owned = std::move(spare);
+      else owned.reset(os.obj->MakeShallowCopy(ALL_CHANNELS));
       os.obj = owned.get();
     }
     int failedAt = -1;

@@ -46,12 +46,12 @@ const ObjectState& INode::EvalWorldState(TimeValue t, BOOL evalHidden) {
     ~Running() { flag = false; }
   } running{evaluating_ = true};
   ++evaluations;
-  ownedState_.reset();
   state_ = ObjectState();
   if (auto* derived = dynamic_cast<DerivedObject*>(object_)) {
     state_ = derived->EvalPipeline(t, this, ownedState_);
-  } else if (object_ != nullptr) {
-    state_ = object_->Eval(t);
+  } else {
+    ownedState_.reset();
+    if (object_ != nullptr) state_ = object_->Eval(t);
   }
   stateValid_ = true;
   stateTime_ = t;

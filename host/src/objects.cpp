@@ -1,4 +1,6 @@
 // The host's object classes: channel validity, copies for the pipeline, and conversions.
+#include <typeinfo>
+
 #include "patchobj.h"
 #include "polyobj.h"
 #include "standin_objects.h"
@@ -110,4 +112,40 @@ Object* PointCloudObject::MakeShallowCopy(ChannelMask channels) {
 int PointCloudObject::CanConvertToType(Class_ID obtype) {
   ++conversionQueries;
   return obtype == pointCloudObjectClassID;
+}
+
+namespace {
+
+// Same-class check for CopyStateInto: a subclass copy must not be overwritten as its base class.
+template <class T>
+T* sameClass(Object* from, Object* into) {
+  if (into == nullptr || typeid(*into) != typeid(*from)) return nullptr;
+  return static_cast<T*>(into);
+}
+
+}  // namespace
+
+bool TriObject::CopyStateInto(Object* into) {
+  auto* copy = sameClass<TriObject>(this, into);
+  if (copy == nullptr) return false;
+  copy->mesh = mesh;
+  copy->CopyValidity(*this);
+  return true;
+}
+
+bool PolyObject::CopyStateInto(Object* into) {
+  auto* copy = sameClass<PolyObject>(this, into);
+  if (copy == nullptr) return false;
+  copy->mm = mm;
+  copy->mm.geomCacheInvalidations = 0;
+  copy->CopyValidity(*this);
+  return true;
+}
+
+bool PatchObject::CopyStateInto(Object* into) {
+  auto* copy = sameClass<PatchObject>(this, into);
+  if (copy == nullptr) return false;
+  copy->patch = patch;
+  copy->CopyValidity(*this);
+  return true;
 }

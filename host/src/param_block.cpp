@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "hold.h"
 #include "inode.h"
 #include "iparamb2.h"
 #include "iFnPub.h"
@@ -169,6 +170,49 @@ void ParamBlockDesc2::SetUserDlgProc(MapID map_id, ParamMap2UserDlgProc* proc) {
 
 ParamMap2UserDlgProc* ParamBlockDesc2::GetUserDlgProc(MapID map_id) const { return dlgProc; }
 
+// --- undo --------------------------------------------------------------------------------------
+
+// One recorded parameter change. For node parameters it holds references to both nodes, so a node
+// deleted meanwhile leaves an empty slot instead of a dangling pointer.
+class ParamValueRestore : public RestoreObj, public ReferenceMaker {
+ public:
+  ParamValueRestore(IParamBlock2* block, ParamID id, const PB2Value& before, const PB2Value& after, bool nodes)
+      : block_(block), id_(id), before_(before), after_(after), nodes_(nodes) {
+    if (nodes_) {
+      ReplaceReference(0, before.r, FALSE);
+      ReplaceReference(1, after.r, FALSE);
+    }
+  }
+  ~ParamValueRestore() override {
+    if (!nodes_) return;
+    ReplaceReference(0, nullptr, FALSE);
+    ReplaceReference(1, nullptr, FALSE);
+  }
+
+  void Restore(int isUndo) override { block_->restoreValue(id_, before_); }
+  void Redo() override { block_->restoreValue(id_, after_); }
+  MSTR Description() override { return MSTR(L"Parameter change"); }
+  bool RefersTo(const void* object) const override { return object == block_; }
+
+  SClass_ID SuperClassID() override { return 0; }
+  int NumRefs() override { return nodes_ ? 2 : 0; }
+  RefTargetHandle GetReference(int i) override { return i == 0 ? before_.r : i == 1 ? after_.r : nullptr; }
+  void SetReference(int i, RefTargetHandle rtarg) override {
+    if (i == 0) before_.r = rtarg;
+    if (i == 1) after_.r = rtarg;
+  }
+  RefResult NotifyRefChanged(Interval changeInt, RefTargetHandle hTarget, PartID& partID,
+                             RefMessage message) override {
+    return REF_SUCCEED;
+  }
+
+ private:
+  IParamBlock2* block_;
+  ParamID id_;
+  PB2Value before_, after_;
+  bool nodes_;
+};
+
 // --- block -------------------------------------------------------------------------------------
 
 IParamBlock2::IParamBlock2(ParamBlockDesc2* desc, ReferenceMaker* owner) : desc_(desc), owner_(owner) {
@@ -178,6 +222,8 @@ IParamBlock2::IParamBlock2(ParamBlockDesc2* desc, ReferenceMaker* owner) : desc_
     if (!isReferenceType(def.type)) values_[size_t(i)] = def.def;
   }
 }
+
+IParamBlock2::~IParamBlock2() { theHold.Discard(this); }
 
 IParamBlock2* CreateParameterBlock2(ParamBlockDesc2* pbdesc, ReferenceMaker* owner) {
   return new IParamBlock2(pbdesc, owner);
@@ -267,19 +313,41 @@ BOOL IParamBlock2::setValue(ParamID id, TimeValue t, PB2Value v, int tabIndex) {
   } else if (def.type == TYPE_BOOL) {
     v.i = v.i != 0 ? 1 : 0;
   }
+  const PB2Value before = values_[size_t(i)];
   if (isReferenceType(def.type) && v.r != nullptr && v.r != values_[size_t(i)].r &&
       ReplaceReference(i, v.r) != REF_SUCCEED) {
     return FALSE;  // a node that depends on this block's owner would close a loop
   }
+  // The accessor finds the new number already in the block, so what it reads back (a rollout
+  // refresh, say) is the state being set; whatever it leaves in `v` is what the block keeps.
+  if (!isReferenceType(def.type)) values_[size_t(i)] = v;
   if (def.accessor != nullptr) def.accessor->Set(v, owner_, id, tabIndex, t);
   if (isReferenceType(def.type)) {
     if (v.r == nullptr) ReplaceReference(i, nullptr);
   } else {
     values_[size_t(i)] = v;
   }
+  // Numbers and nodes are recorded. Other references are not: a target the block let go of may be
+  // deleted already, and nodes are the only references parameters hold here.
+  if (theHold.Holding() && !theHold.Restoring() && (!isReferenceType(def.type) || def.type == TYPE_INODE)) {
+    theHold.Put(new ParamValueRestore(this, id, before, values_[size_t(i)], def.type == TYPE_INODE));
+  }
   lastNotify_ = id;
   NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
   return TRUE;
+}
+
+void IParamBlock2::restoreValue(ParamID id, const PB2Value& v) {
+  int i = desc_->IDtoIndex(id);
+  if (i < 0) return;
+  if (isReferenceType(desc_->GetParamDefByIndex(i).type)) {
+    // A node the block no longer may refer to (it came to depend on the owner) stays unassigned.
+    if (ReplaceReference(i, v.r) != REF_SUCCEED) ReplaceReference(i, nullptr);
+  } else {
+    values_[size_t(i)] = v;
+  }
+  lastNotify_ = id;
+  NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
 }
 
 RefTargetHandle IParamBlock2::GetReference(int i) {
@@ -304,7 +372,9 @@ RefResult IParamBlock2::NotifyRefChanged(Interval changeInt, RefTargetHandle hTa
 }
 
 ReferenceTarget* IParamBlock2::Clone(RemapDir& remap) {
-  auto* copy = new IParamBlock2(desc_, owner_);
+  // The copy's owner is the maker that installs it, not this block's owner: the accessor must act
+  // on the object that holds the values it sees.
+  auto* copy = new IParamBlock2(desc_, nullptr);
   for (int i = 0; i < int(values_.size()); ++i) {
     if (isReferenceType(desc_->GetParamDefByIndex(i).type)) {
       if (values_[size_t(i)].r != nullptr) copy->ReplaceReference(i, remap.CloneRef(values_[size_t(i)].r));
@@ -316,42 +386,11 @@ ReferenceTarget* IParamBlock2::Clone(RemapDir& remap) {
   return copy;
 }
 
+void IParamBlock2::RefAdded(ReferenceMaker* maker) {
+  if (owner_ == nullptr) owner_ = maker;
+}
+
 // --- class descriptor --------------------------------------------------------------------------
-
-namespace {
-
-// The parameter map of an open rollout. It binds the user dialog procedure and refreshes controls
-// on request; the window itself belongs to the rollout that shows it.
-class ParamMap : public IParamMap2 {
- public:
-  ParamMap(ParamBlockDesc2* desc, IParamBlock2* block) : desc_(desc), block_(block) {}
-  HWND GetHWnd() override { return nullptr; }
-  IParamBlock2* GetParamBlock() override { return block_; }
-  void SetUserDlgProc(ParamMap2UserDlgProc* proc) override { proc_ = proc; }
-  ParamMap2UserDlgProc* GetUserDlgProc() override { return proc_; }
-  void Invalidate(ParamID id, int tabIndex) override {}
-  ParamBlockDesc2* Desc() const { return desc_; }
-
- private:
-  ParamBlockDesc2* desc_;
-  IParamBlock2* block_;
-  ParamMap2UserDlgProc* proc_ = nullptr;
-};
-
-std::vector<std::unique_ptr<ParamMap>>& openMaps() {
-  static std::vector<std::unique_ptr<ParamMap>> maps;
-  return maps;
-}
-
-IParamBlock2* blockOf(ReferenceMaker* obj, ParamBlockDesc2* desc) {
-  for (int i = 0; i < obj->NumRefs(); ++i) {
-    auto* pb = dynamic_cast<IParamBlock2*>(obj->GetReference(i));
-    if (pb != nullptr && pb->GetDesc() == desc) return pb;
-  }
-  return nullptr;
-}
-
-}  // namespace
 
 ClassDesc2::~ClassDesc2() {
   for (ParamBlockDesc2* pbd : pbDescs_) pbd->cd = nullptr;
@@ -379,42 +418,4 @@ void ClassDesc2::MakeAutoParamBlocks(ReferenceMaker* owner) {
     if (!(pbd->flags & P_AUTO_CONSTRUCT)) continue;
     owner->ReplaceReference(pbd->ref_no, CreateParameterBlock2(pbd, owner));
   }
-}
-
-void ClassDesc2::BeginEditParams(IObjParam* ip, ReferenceMaker* obj, ULONG flags, Animatable* prev) {
-  for (ParamBlockDesc2* pbd : pbDescs_) {
-    if (!(pbd->flags & P_AUTO_UI)) continue;
-    auto map = std::make_unique<ParamMap>(pbd, blockOf(obj, pbd));
-    map->SetUserDlgProc(pbd->dlgProc);
-    openMaps().push_back(std::move(map));
-  }
-}
-
-void ClassDesc2::EndEditParams(IObjParam* ip, ReferenceMaker* obj, ULONG flags, Animatable* next) {
-  auto& maps = openMaps();
-  for (size_t i = 0; i < maps.size();) {
-    ParamBlockDesc2* pbd = maps[i]->Desc();
-    if (pbd->cd == this) {
-      // The map goes away with its user dialog procedure, which the host owns.
-      if (pbd->dlgProc != nullptr) {
-        pbd->dlgProc->DeleteThis();
-        pbd->dlgProc = nullptr;
-      }
-      maps.erase(maps.begin() + long(i));
-    } else {
-      ++i;
-    }
-  }
-}
-
-void ClassDesc2::InvalidateUI(ParamBlockDesc2* pbd, ParamID id, int tabIndex) {
-  invalidatedParams.push_back(id);
-  if (IParamMap2* map = GetParamMap(pbd)) map->Invalidate(id, tabIndex);
-}
-
-IParamMap2* ClassDesc2::GetParamMap(ParamBlockDesc2* pbd, MapID id) {
-  for (auto& map : openMaps()) {
-    if (map->Desc() == pbd) return map.get();
-  }
-  return nullptr;
 }

@@ -61,6 +61,7 @@ RefResult ReferenceMaker::ReplaceReference(int which, RefTargetHandle newtarg, B
   if (newtarg != nullptr) newtarg->AddDependent(this);
   held_[size_t(which)] = newtarg;
   SetReference(which, newtarg);
+  if (newtarg != nullptr) newtarg->RefAdded(this);
   if (old != nullptr) {
     old->RemoveDependent(this);
     if (delOld && old->Dependents().empty()) old->MaybeAutoDelete();

@@ -11,6 +11,7 @@
 #include "max.h"
 #include "plugin_library.h"
 #include "scene.h"
+#include "support/point_sets.h"  // test failures print Point3 coordinates
 
 namespace testing_support {
 
@@ -42,8 +43,36 @@ TriObject* MakeTriObject(const std::vector<Point3>& positions, const std::vector
 // puts a column on the plane), `rows` rows along y, triangulated.
 TriObject* MakeSymmetricGrid(int columns, int rows);
 std::vector<Point3> Positions(const Mesh& mesh);
+// Moves every vertex of `mesh` by a deterministic pseudo-random offset of up to `amount` along each
+// axis, different for each `seed`: a sculpt that breaks the symmetry everywhere.
+void Sculpt(Mesh& mesh, unsigned seed, float amount = 0.125f);
+// A patch object symmetric about X = 0 over the vertices of MakeSymmetricGrid(columns, rows), with its
+// relief flattened to a fifth so every edge handle lies nearest its owner: one quad patch per grid
+// cell, vertex index = row * columns + column.
+PatchObject* MakeSymmetricPatchGrid(int columns, int rows);
+
+// A node's modifier stack (null when the node has none), the modifier context at `stackIndex` of it
+// (0 is the top), and the base object under every stack.
+IDerivedObject* StackOf(INode* node);
+ModContext* ContextOf(INode* node, int stackIndex = 0);
+Object* BaseObjectOf(INode* node);
+// The node's base object as a triangle mesh object; the test built it as one.
+Mesh& BaseMeshOf(INode* node);
+// The node's evaluated triangle mesh at time 0.
+const Mesh& EvaluatedMeshOf(INode* node);
 
 // Clears the scene and the core interface's reports between tests.
 void ResetScene();
+
+// A polygon mesh object of the given positions and faces (each a list of corners). With `uvs` (one
+// per vertex) it gets map channel 1 whose map faces repeat the faces' corners.
+PolyObject* MakePolyObject(const std::vector<Point3>& positions, const std::vector<std::vector<int>>& faces,
+                           const std::vector<Point3>& uvs = {});
+// A flat quad grid on z = 0, symmetric about X = 0: `columns` columns across x in [-1, 1] (an odd
+// count puts a column on the plane), `rows` rows at y = 0, 1, ...; vertex index = row * columns +
+// column, quads wound counter-clockwise seen from +z. With `mapped`, map channel 1 holds
+// u = (x + 1) / 2, v = row / (rows - 1).
+PolyObject* MakeSymmetricPolyGrid(int columns, int rows, bool mapped = true);
+std::vector<Point3> Positions(MNMesh& mesh);
 
 }  // namespace testing_support

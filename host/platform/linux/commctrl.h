@@ -4,3 +4,6 @@
 #include <windows.h>
 
 void InitCommonControls();
+
+// Host bookkeeping: how often a plug-in asked for the common controls.
+int CommonControlInitialisations();

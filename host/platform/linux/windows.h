@@ -14,8 +14,9 @@ typedef int BOOL;
 #define FALSE 0
 #endif
 typedef unsigned int UINT;
-typedef unsigned long ULONG;
-typedef unsigned long DWORD;
+// 32-bit, as on Windows, so host structures have the same layout on both platforms.
+typedef std::uint32_t ULONG;
+typedef std::uint32_t DWORD;
 typedef unsigned short WORD;
 typedef std::uintptr_t WPARAM;
 typedef std::intptr_t LPARAM;
