@@ -8,8 +8,11 @@
 #include "apply_command.h"
 #include "check_command.h"
 #include "demo_command.h"
+#include "gizmo_command.h"
 #include "info_command.h"
 #include "plugin_session.h"
+#include "rollout_command.h"
+#include "scene_command.h"
 
 namespace {
 
@@ -19,7 +22,10 @@ void printUsage(std::ostream& out) {
          "  info     what the plug-in tells the host about itself\n"
          "  demo     mirror, flip and reset the embedded sample head [--out DIR]\n"
          "  apply    run the modifier on mesh files: --target BASE.obj --input IN.obj ... (--out F | --out-dir D)\n"
-         "  check    how symmetric a base mesh is: --target BASE.obj [--axis x|y|z] [--tolerance T] [--json] [--svg F]\n";
+         "  check    how symmetric a base mesh is: --target BASE.obj [--axis x|y|z] [--tolerance T] [--json] [--svg F]\n"
+         "  scene    load a scene, call reset functions, set parameters, evaluate and write its meshes\n"
+         "  rollout  draw the modifier's rollout as the host shows it: --svg F [--scene F.vms | --target B --input I]\n"
+         "  gizmo    draw the mirror-plane gizmo for given parameters: --svg F [--axis x|y|z] [--offset F]\n";
 }
 
 }  // namespace
@@ -41,6 +47,9 @@ int main(int argc, char** argv) {
   if (command == "demo") return RunDemoCommand(rest, plugin, std::cout, std::cerr);
   if (command == "apply") return RunApplyCommand(rest, plugin, std::cout, std::cerr);
   if (command == "check") return RunCheckCommand(rest, std::cout, std::cerr);
+  if (command == "scene") return RunSceneCommand(rest, plugin, std::cout, std::cerr);
+  if (command == "rollout") return RunRolloutCommand(rest, plugin, std::cout, std::cerr);
+  if (command == "gizmo") return RunGizmoCommand(rest, plugin, std::cout, std::cerr);
   std::cerr << "velomorph: unknown command '" << command << "'\n";
   printUsage(std::cerr);
   return kExitUsage;

@@ -1,7 +1,10 @@
 // The modifier's host entry points.
 #include "modifier/ambiflex.h"
 
+#include "cmdmode.h"
 #include "params/param_ids.h"
+#include "params/rollout_dlg_proc.h"
+#include "persist/local_data_chunks.h"
 #include "plugin/library_statics.h"
 #include "plugin/resource.h"
 #include "plugin/resource_string.h"
@@ -31,12 +34,21 @@ void ambiflex::BeginEditParams(IObjParam* ip, ULONG flags, Animatable* prev) {
   NotifyDependents(Interval(t, t), PART_ALL, REFMSG_MOD_DISPLAY_ON);
   SetAFlag(A_MOD_BEING_EDITED);
   GetAmbiflexDesc()->BeginEditParams(ip, this, flags, prev);
+  // The map sends the new procedure WM_INITDIALOG, which takes the window and the pick buttons.
+  ambiflexParamBlockDesc.SetUserDlgProc(0, new ambiflexParamsMapDlgProc(this));
 }
 
 void ambiflex::EndEditParams(IObjParam* ip, ULONG flags, Animatable* next) {
+  // A pick started from this rollout ends with it: it would otherwise act on a modifier that may
+  // be deleted once it is no longer edited, and check buttons that no longer exist.
+  if (ip->GetCurPickMode() == &thePickMode && thePickMode.modifier == this) ip->ClearPickMode();
   GetAmbiflexDesc()->EndEditParams(ip, this, flags, next);
-  // The rollout's window is gone with its map: nothing may use the handle any more.
+  // The rollout's window is gone with its map: nothing may use the handle or the buttons any more.
   hwndRollout = nullptr;
+  for (ICustButton** button : {&targetPickButton, &asymmetryPickButton}) {
+    if (*button != nullptr) ReleaseICustButton(*button);
+    *button = nullptr;
+  }
   TimeValue t = ip->GetTime();
   ClearAFlag(A_MOD_BEING_EDITED);
   NotifyDependents(Interval(t, t), PART_ALL, REFMSG_END_EDIT);
@@ -68,6 +80,10 @@ IOResult ambiflex::Load(ILoad* iload) {
   return IO_OK;
 }
 
+IOResult ambiflex::SaveLocalData(ISave* isave, LocalModData* ld) { return SaveLocalDataChunks(isave, ld, resultValid); }
+
+IOResult ambiflex::LoadLocalData(ILoad* iload, LocalModData** pld) { return LoadLocalDataChunks(iload, pld, resultValid); }
+
 const MCHAR* ambiflex::GetObjectName() { return GetResourceString(IDS_CLASS_NAME); }
 
 ChannelMask ambiflex::ChannelsUsed() {
@@ -76,8 +92,4 @@ ChannelMask ambiflex::ChannelsUsed() {
 
 ChannelMask ambiflex::ChannelsChanged() {
   return TOPO_CHANNEL | GEOM_CHANNEL | TEXMAP_CHANNEL | SELECT_CHANNEL | VERTCOLOR_CHANNEL;
-}
-
-void ambiflex::UpdateRolloutState() {
-  if (hwndRollout == nullptr) return;
 }

@@ -14,6 +14,7 @@ class ambiflex : public Modifier, public IambiflexFP {
   ~ambiflex() override;
 
   IParamBlock2* pblock = nullptr;
+  // The open rollout's dialog: set when it initialises, null again once it closes.
   HWND hwndRollout = nullptr;
   // 1 while the last evaluation produced a result; the rollout enables its operation controls
   // from it.
@@ -50,14 +51,22 @@ class ambiflex : public Modifier, public IambiflexFP {
   ChannelMask ChannelsUsed() override;
   ChannelMask ChannelsChanged() override;
   void ModifyObject(TimeValue t, ModContext& mc, ObjectState* os, INode* node) override;
+  // The mirror-plane gizmo (mirror_gizmo.cpp): drawn while displayAxis is on, in the node's object
+  // space moved along the axis by axisOffset; its world box holds every line it draws.
+  int Display(TimeValue t, INode* inode, ViewExp* vpt, int flags, ModContext* mc) override;
+  void GetWorldBoundBox(TimeValue t, INode* inode, ViewExp* vpt, Box3& box, ModContext* mc) override;
   Class_ID InputType() override { return defObjectClassID; }
+  // The per-node cache in scene files (persist/local_data_chunks).
+  IOResult SaveLocalData(ISave* isave, LocalModData* ld) override;
+  IOResult LoadLocalData(ILoad* iload, LocalModData** pld) override;
 
   // vMirrorOps: each walks every node cache of this modifier, then notifies and redraws once.
   void reset() override;
   void resetTarget() override;
   void resetMatch() override;
 
-  // Enables the rollout's controls from the target and the last result; nothing without a rollout.
+  // Enables the rollout's controls from the target, the last result and the operation, and shows
+  // the target's name (rollout_state.cpp); nothing without a rollout.
   void UpdateRolloutState();
 
  private:

@@ -17,6 +17,11 @@ PBAccessor* const accessor = &vertMirrorAccessor;
 
 ambiflexClassDesc ambiflexDesc;
 
+PickControlNode thePickMode;
+
+ICustButton* targetPickButton = nullptr;
+ICustButton* asymmetryPickButton = nullptr;
+
 vertMirrorPBAccessor vertMirrorAccessor;
 
 ParamBlockDesc2 ambiflexParamBlockDesc(

@@ -1,0 +1,227 @@
+// velomorph rollout.
+#include "rollout_command.h"
+
+#include <memory>
+#include <utility>
+
+#include "exit_codes.h"
+#include "file_bytes.h"
+#include "host_mesh_builder.h"
+#include "iparamm2.h"
+#include "obj_mesh_file.h"
+#include "parameter_text.h"
+#include "rollout_svg.h"
+#include "scene_file.h"
+#include "symmetry_scene.h"
+#include "token_text.h"
+#include "window_model.h"
+
+namespace {
+
+struct RolloutOptions {
+  std::string scene;
+  std::string node;
+  std::string target;
+  std::string input;
+  MeshKind kind = MeshKind::Polygon;
+  std::vector<std::pair<std::string, std::string>> settings;
+  double scale = 2.0;
+  std::string svg;
+};
+
+struct UsageError {
+  std::string message;
+};
+
+RolloutOptions parseOptions(const std::vector<std::string>& args) {
+  RolloutOptions o;
+  auto next = [&](size_t& i) -> const std::string& {
+    if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0) throw UsageError{args[i] + " needs a value"};
+    return args[++i];
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--scene") o.scene = next(i);
+    else if (a == "--node") o.node = next(i);
+    else if (a == "--target") o.target = next(i);
+    else if (a == "--input") o.input = next(i);
+    else if (a == "--as") {
+      const std::string& v = next(i);
+      if (!ParseMeshKind(v, o.kind)) throw UsageError{"--as takes mesh|poly|patch, not '" + v + "'"};
+    } else if (a == "--set") {
+      const std::string& v = next(i);
+      size_t eq = v.find('=');
+      if (eq == std::string::npos || eq == 0) throw UsageError{"--set takes NAME=VALUE, not '" + v + "'"};
+      o.settings.emplace_back(v.substr(0, eq), v.substr(eq + 1));
+    } else if (a == "--scale") {
+      const std::string& v = next(i);
+      float f = 0.0f;
+      if (ParseFloatToken(v, f) != FloatTokenStatus::kOk || f < 0.5f || f > 16.0f)
+        throw UsageError{"--scale takes a number from 0.5 to 16, not '" + v + "'"};
+      o.scale = f;
+    } else if (a == "--svg") o.svg = next(i);
+    else throw UsageError{"unknown option '" + a + "'"};
+  }
+  if (o.svg.empty()) throw UsageError{"--svg FILE is required"};
+  if (!o.scene.empty() && (!o.target.empty() || !o.input.empty()))
+    throw UsageError{"--scene cannot be combined with --target or --input"};
+  if (o.target.empty() != o.input.empty()) throw UsageError{"--target and --input go together"};
+  if (!o.node.empty() && o.scene.empty()) throw UsageError{"--node names a node of --scene"};
+  return o;
+}
+
+bool isAmbiflex(Modifier* mod) {
+  return mod != nullptr && mod->SuperClassID() == OSM_CLASS_ID && mod->ClassID() == AMBIFLEX_CLASS_ID_FOR_HOST;
+}
+
+// The top ambiflex modifier of `node`'s stacks, or null.
+Modifier* ambiflexOf(INode* node) {
+  Object* obj = node->GetObjectRef();
+  while (obj != nullptr && obj->SuperClassID() == GEN_DERIVOB_CLASS_ID) {
+    auto* stack = static_cast<IDerivedObject*>(obj);
+    for (int i = 0; i < stack->NumModifiers(); ++i) {
+      if (isAmbiflex(stack->GetModifier(i))) return stack->GetModifier(i);
+    }
+    obj = stack->GetObjRef();
+  }
+  return nullptr;
+}
+
+// What the rollout is drawn for: the modifier, and the node it is evaluated on (null for none).
+struct Subject {
+  Modifier* modifier = nullptr;
+  INode* node = nullptr;
+};
+
+// The rollout open for `mod` while the object lives.
+class EditSession {
+ public:
+  explicit EditSession(Modifier* mod) : mod_(mod) { mod_->BeginEditParams(ip(), 0, nullptr); }
+  ~EditSession() { mod_->EndEditParams(ip(), 0, nullptr); }
+  EditSession(const EditSession&) = delete;
+  EditSession& operator=(const EditSession&) = delete;
+  static IObjParam* ip() { return static_cast<IObjParam*>(GetCOREInterface()); }
+
+ private:
+  Modifier* mod_;
+};
+
+struct SceneCleanup {
+  ~SceneCleanup() { Scene::Get().Clear(); }
+};
+
+int countDisabled(HWND dialog) {
+  int n = 0;
+  for (HWND control : DialogControls(dialog)) {
+    std::optional<WindowState> s = DescribeWindow(control);
+    if (s && !s->enabled) ++n;
+  }
+  return n;
+}
+
+}  // namespace
+
+int RunRolloutCommand(const std::vector<std::string>& args, const std::string& pluginPath, std::ostream& out,
+                      std::ostream& err) {
+  RolloutOptions options;
+  try {
+    options = parseOptions(args);
+  } catch (const UsageError& e) {
+    err << "velomorph rollout: " << e.message << "\n";
+    return kExitUsage;
+  }
+  std::string error;
+  PluginSession session;
+  if (!OpenPluginSession(pluginPath, session, error)) {
+    err << "velomorph: " << error << "\n";
+    return kExitUnreadable;
+  }
+
+  // The scene the rollout is drawn from: a loaded file, a target and an input, or a bare modifier.
+  // Either way it is emptied before the plug-in is unloaded.
+  SceneCleanup cleanup;
+  std::unique_ptr<SymmetryScene> built;
+  Subject subject;
+  if (!options.scene.empty()) {
+    if (!LoadScene(options.scene, &error)) {
+      err << "velomorph: " << error << "\n";
+      return kExitUnreadable;
+    }
+    Scene& scene = Scene::Get();
+    for (int i = 0; i < scene.NodeCount() && subject.node == nullptr; ++i) {
+      INode* node = scene.GetNode(i);
+      if (!options.node.empty() && MSTR(node->GetName()).ToUTF8() != options.node) continue;
+      if (Modifier* mod = ambiflexOf(node)) subject = {mod, node};
+      else if (!options.node.empty()) {
+        err << "velomorph: node '" << options.node << "' of " << options.scene << " carries no Velomorph modifier\n";
+        return kExitMismatch;
+      }
+    }
+    if (subject.node == nullptr) {
+      err << "velomorph: " << options.scene
+          << (options.node.empty() ? " has no node with a Velomorph modifier" : " has no node '" + options.node + "'")
+          << "\n";
+      return kExitMismatch;
+    }
+  } else {
+    built = std::make_unique<SymmetryScene>(session.desc);
+    if (!built->Valid()) {
+      err << "velomorph: the plug-in made no modifier\n";
+      return kExitUnreadable;
+    }
+    if (!options.target.empty()) {
+      ObjReadResult base = ReadObjFile(options.target);
+      ObjReadResult input = base.ok ? ReadObjFile(options.input) : ObjReadResult{};
+      if (!base.ok || !input.ok) {
+        err << "velomorph: " << (base.ok ? input.error : base.error) << "\n";
+        return kExitUnreadable;
+      }
+      Object* baseObject = BuildHostObject(base.mesh, options.kind, error);
+      Object* inputObject = baseObject ? BuildHostObject(input.mesh, options.kind, error) : nullptr;
+      if (inputObject == nullptr) {
+        if (baseObject != nullptr) baseObject->DeleteThis();
+        err << "velomorph: " << error << "\n";
+        return kExitUnreadable;
+      }
+      built->AddTarget(NodeNameForFile(options.target), baseObject);
+      subject.node = built->AddInput(NodeNameForFile(options.input), inputObject);
+    }
+    subject.modifier = built->modifier();
+  }
+
+  IParamBlock2* params = subject.modifier->GetParamBlockByID(0);
+  for (const auto& [name, value] : options.settings) {
+    if (!SetParameterFromText(params, name, value, error)) {
+      err << "velomorph rollout: " << error << "\n";
+      return kExitUsage;
+    }
+  }
+
+  std::string svg, summary;
+  {
+    EditSession editing(subject.modifier);
+    if (subject.node != nullptr) subject.node->EvalWorldState(GetCOREInterface()->GetTime());
+    ClassDesc2* desc = session.desc;
+    IParamMap2* map = desc->GetParamMap(desc->GetParamBlockDesc(0));
+    HWND dialog = map != nullptr ? map->GetHWnd() : nullptr;
+    if (dialog == nullptr) {
+      err << "velomorph: the host could not build the rollout";
+      for (const std::wstring& report : GetCOREInterface()->Reports()) err << ": " << MSTR(report).ToUTF8();
+      err << "\n";
+      return kExitUnreadable;
+    }
+    svg = DrawDialogSvg(dialog, options.scale);
+    INode* target = params->GetINode(0);
+    summary = "rollout \"" + MSTR(DescribeWindow(dialog)->text).ToUTF8() + "\" for " +
+              (subject.node ? "node " + MSTR(subject.node->GetName()).ToUTF8() : std::string("a modifier on no node")) +
+              ": " + std::to_string(DialogControls(dialog).size()) + " controls, " +
+              std::to_string(countDisabled(dialog)) + " disabled, target " +
+              (target ? MSTR(target->GetName()).ToUTF8() : std::string("none"));
+  }
+  if (!WriteFileBytes(options.svg, svg, error)) {
+    err << "velomorph: " << error << "\n";
+    return kExitUnreadable;
+  }
+  out << summary << "; written to " << options.svg << "\n";
+  return kExitOk;
+}

@@ -1,0 +1,152 @@
+// The window model: dialogs made from templates, the registry that tells live handles from stale
+// ones, message delivery and the read access host programs use.
+#include <cctype>
+#include <map>
+#include <memory>
+
+#include "strclass.h"
+#include "window_tree.h"
+
+namespace {
+
+// Every live window, dialogs and controls alike, owned here.
+std::map<HWND__*, std::unique_ptr<HWND__>>& windows() {
+  static std::map<HWND__*, std::unique_ptr<HWND__>> all;
+  return all;
+}
+
+bool sameClass(const std::string& name, const char* other) {
+  std::size_t i = 0;
+  for (; i < name.size() && other[i]; ++i) {
+    if (std::tolower(static_cast<unsigned char>(name[i])) != std::tolower(static_cast<unsigned char>(other[i])))
+      return false;
+  }
+  return i == name.size() && !other[i];
+}
+
+WindowKind kindOf(const DialogControl& control) {
+  switch (controlKind(control)) {
+    case ControlKind::PushButton:
+      return WindowKind::PushButton;
+    case ControlKind::CheckBox:
+      return WindowKind::CheckBox;
+    case ControlKind::RadioButton:
+      return WindowKind::RadioButton;
+    case ControlKind::GroupBox:
+      return WindowKind::GroupBox;
+    case ControlKind::StaticText:
+      return WindowKind::StaticText;
+    case ControlKind::Edit:
+      return WindowKind::Edit;
+    case ControlKind::Custom:
+      break;
+  }
+  if (sameClass(control.className, "CustButton")) return WindowKind::CustButton;
+  if (sameClass(control.className, "CustEdit")) return WindowKind::CustEdit;
+  if (sameClass(control.className, "SpinnerControl")) return WindowKind::Spinner;
+  return WindowKind::Custom;
+}
+
+TextAlignment alignmentOf(const DialogControl& control, WindowKind kind) {
+  if (kind != WindowKind::StaticText) return TextAlignment::Left;
+  switch (control.style & ResourceStyle::kTypeMask) {
+    case ResourceStyle::kStaticCenter:
+      return TextAlignment::Centre;
+    case ResourceStyle::kStaticRight:
+      return TextAlignment::Right;
+    default:
+      return TextAlignment::Left;
+  }
+}
+
+HWND__* adopt(std::unique_ptr<HWND__> window) {
+  HWND__* raw = window.get();
+  windows()[raw] = std::move(window);
+  return raw;
+}
+
+}  // namespace
+
+HWND CreateDialogWindow(const DialogTemplate& dialog, const std::wstring& title) {
+  auto window = std::make_unique<HWND__>();
+  WindowState& s = window->state;
+  s.kind = WindowKind::Dialog;
+  s.text = title;
+  s.x = dialog.x;
+  s.y = dialog.y;
+  s.width = dialog.width;
+  s.height = dialog.height;
+  s.style = dialog.style;
+  s.enabled = (dialog.style & ResourceStyle::kDisabled) == 0;
+  s.visible = (dialog.style & ResourceStyle::kVisible) != 0;
+  HWND__* parent = adopt(std::move(window));
+  for (const DialogControl& control : dialog.controls) {
+    auto child = std::make_unique<HWND__>();
+    WindowState& c = child->state;
+    c.id = control.id;
+    c.kind = kindOf(control);
+    c.className = MSTR::FromUTF8(control.className).str();
+    c.text = MSTR::FromUTF8(control.caption).str();
+    c.x = control.x;
+    c.y = control.y;
+    c.width = control.width;
+    c.height = control.height;
+    c.style = control.style;
+    c.alignment = alignmentOf(control, c.kind);
+    c.enabled = (control.style & ResourceStyle::kDisabled) == 0;
+    c.visible = (control.style & ResourceStyle::kVisible) != 0;
+    child->parent = parent;
+    parent->children.push_back(adopt(std::move(child)));
+  }
+  return parent;
+}
+
+void DestroyDialogWindow(HWND dialog) {
+  HWND__* window = LiveWindow(dialog);
+  if (window == nullptr || window->parent != nullptr) return;
+  std::vector<HWND__*> children = window->children;
+  for (HWND__* child : children) windows().erase(child);
+  windows().erase(window);
+}
+
+HWND__* LiveWindow(HWND window) {
+  if (window == nullptr) return nullptr;
+  return windows().count(window) ? window : nullptr;
+}
+
+HWND__* LiveControl(HWND dialog, int id) {
+  HWND__* window = LiveWindow(dialog);
+  if (window == nullptr) return nullptr;
+  for (HWND__* child : window->children) {
+    if (child->state.id == id) return child;
+  }
+  return nullptr;
+}
+
+INT_PTR SendDialogMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  HWND__* window = LiveWindow(dialog);
+  if (window == nullptr || !window->handler) return 0;
+  // The handler may destroy the dialog; it runs from a copy so the call stays valid.
+  DialogHandler handler = window->handler;
+  return handler(dialog, msg, wParam, lParam);
+}
+
+bool WindowExists(HWND window) { return LiveWindow(window) != nullptr; }
+
+std::optional<WindowState> DescribeWindow(HWND window) {
+  HWND__* live = LiveWindow(window);
+  if (live == nullptr) return std::nullopt;
+  return live->state;
+}
+
+std::vector<HWND> DialogControls(HWND dialog) {
+  HWND__* window = LiveWindow(dialog);
+  if (window == nullptr) return {};
+  return std::vector<HWND>(window->children.begin(), window->children.end());
+}
+
+int OpenDialogCount() {
+  int n = 0;
+  for (const auto& entry : windows()) n += entry.first->parent == nullptr ? 1 : 0;
+  return n;
+}

@@ -1,0 +1,115 @@
+// The mirror-plane gizmo: a square of side displaySize in the mirror plane and an arrow of half
+// that length standing on its centre, pointing to the side `direction` names. It is drawn in the
+// node's object space, moved along the mirror axis by axisOffset (world units along the axis, so
+// the offset ignores the node's scale while the square follows it). The world box reports the
+// same lines, so zoom-extents frames the gizmo and a redraw of the box's region repaints it whole;
+// nothing else is asked of the host after drawing.
+#include <array>
+
+#include "gfx.h"
+#include "modifier/ambiflex.h"
+#include "params/param_ids.h"
+#include "viewexp.h"
+
+namespace {
+
+struct GizmoSettings {
+  int visible = 0;
+  int axis = 0;
+  int direction = kDirectionNegative;
+  float offset = 0.0f;
+  float size = 50.0f;
+};
+
+GizmoSettings readSettings(IParamBlock2* pb, TimeValue t) {
+  GizmoSettings s;
+  Interval valid = FOREVER;
+  pb->GetValue(displayAxis, t, s.visible, valid);
+  valid = FOREVER;
+  pb->GetValue(mirrorAxis, t, s.axis, valid);
+  valid = FOREVER;
+  pb->GetValue(direction, t, s.direction, valid);
+  valid = FOREVER;
+  pb->GetValue(axisOffset, t, s.offset, valid);
+  valid = FOREVER;
+  pb->GetValue(displaySize, t, s.size, valid);
+  return s;
+}
+
+// The twelve box edges (corner pairs differing in one bit: X edges, then Y, then Z), the shaft and
+// the four head lines.
+constexpr int kGizmoLines = 17;
+using GizmoLines = std::array<std::array<Point3, 2>, kGizmoLines>;
+
+// The lines in the gizmo's own space: the plane through the origin normal to the axis.
+GizmoLines gizmoLines(const GizmoSettings& s) {
+  const int a = s.axis;
+  const int u = a == 0 ? 1 : 0;
+  const int v = a == 2 ? 1 : 2;
+  Box3 square;
+  square.MakeCube(Point3(0.0f, 0.0f, 0.0f), s.size);
+  square.pmin[a] = 0.0f;
+  square.pmax[a] = 0.0f;
+
+  GizmoLines lines;
+  int n = 0;
+  for (int bit : {1, 2, 4}) {
+    for (int corner = 0; corner < 8; ++corner) {
+      if (corner & bit) continue;
+      lines[size_t(n++)] = {square[corner], square[corner | bit]};
+    }
+  }
+  const Point3 centre = square.Center();
+  Point3 tip = centre;
+  tip[a] += (s.direction == kDirectionNegative ? -1.0f : 1.0f) * (s.size * 0.5f);
+  lines[size_t(n++)] = {centre, tip};
+  const float h = s.size * 0.125f;
+  for (const auto& sign : {std::array<float, 2>{1.0f, 1.0f}, {-1.0f, -1.0f}, {-1.0f, 1.0f}, {1.0f, -1.0f}}) {
+    Point3 base = centre;
+    base[u] += sign[0] * h;
+    base[v] += sign[1] * h;
+    lines[size_t(n++)] = {base, tip};
+  }
+  return lines;
+}
+
+// The node's object transform with its origin moved by the offset along the (unit) mirror axis.
+Matrix3 gizmoTransform(Matrix3 tm, const GizmoSettings& s) {
+  Point3 normal = Normalize(tm.GetRow(s.axis));
+  tm.SetRow(3, tm.GetRow(3) + s.offset * normal);
+  return tm;
+}
+
+void drawGizmo(GraphicsWindow* gw, const GizmoSettings& s, const Matrix3& objectTM) {
+  if (!s.visible) return;
+  gw->setRndLimits(gw->getRndLimits() & ~DWORD(GW_ILLUM));
+  gw->setTransform(gizmoTransform(objectTM, s));
+  gw->setColor(LINE_COLOR, 1.0f, 0.0f, 0.0f);
+  gw->startSegments();
+  for (auto line : gizmoLines(s)) gw->polyline(2, line.data(), nullptr, FALSE, nullptr);
+  gw->endSegments();
+}
+
+}  // namespace
+
+int ambiflex::Display(TimeValue t, INode* inode, ViewExp* vpt, int flags, ModContext* mc) {
+  GraphicsWindow* gw = vpt->getGW();
+  Matrix3 tm = inode->GetObjectTM(t);
+  DWORD saved = gw->getRndLimits();
+  gw->setRndLimits(saved & ~DWORD(GW_ILLUM));
+  gw->setTransform(tm);
+  drawGizmo(gw, readSettings(pblock, t), tm);
+  gw->setRndLimits(saved);
+  return 0;
+}
+
+void ambiflex::GetWorldBoundBox(TimeValue t, INode* inode, ViewExp* vpt, Box3& box, ModContext* mc) {
+  box.Init();
+  GizmoSettings s = readSettings(pblock, t);
+  if (!s.visible) return;
+  Matrix3 tm = gizmoTransform(inode->GetObjectTM(t), s);
+  for (const auto& line : gizmoLines(s)) {
+    box += line[0] * tm;
+    box += line[1] * tm;
+  }
+}

@@ -1,0 +1,53 @@
+// Node picking for the rollout's two pick buttons.
+#include "params/node_picking.h"
+
+#include "custcont.h"
+#include "hold.h"
+#include "modifier/ambiflex.h"
+#include "params/param_ids.h"
+#include "plugin/library_statics.h"
+#include "plugin/resource.h"
+#include "plugin/resource_string.h"
+#include "viewexp.h"
+
+BOOL PickControlNode::HitTest(IObjParam* ip, HWND hWnd, ViewExp* vpt, IPoint2 m, int flags) {
+  return ip->PickNode(hWnd, m, this) != nullptr ? TRUE : FALSE;
+}
+
+BOOL PickControlNode::Pick(IObjParam* ip, ViewExp* vpt) {
+  INode* node = vpt->GetClosestHit();
+  if (node == nullptr) return FALSE;
+  theHold.Begin();
+  if (pickAsymmetry == 0) {
+    modifier->pblock->SetValue(UndefObject, 0, node);
+    theHold.Accept(GetResourceString(IDS_DEFORMED_TARGET));
+    SetWindowTextW(GetDlgItem(modifier->hwndRollout, IDC_TARGET_PICK), node->GetName());
+    modifier->resetTarget();
+  } else {
+    modifier->pblock->SetValue(asymNode, 0, node);
+    theHold.Accept(GetResourceString(IDS_ASYMMETRY_NODE));
+    SetWindowTextW(GetDlgItem(modifier->hwndRollout, IDC_ASYM_PICK), node->GetName());
+  }
+  modifier->UpdateRolloutState();
+  return TRUE;
+}
+
+void PickControlNode::EnterMode(IObjParam* ip) {
+  ICustButton* button = pickAsymmetry == 0 ? targetPickButton : asymmetryPickButton;
+  if (button != nullptr) button->SetCheck(TRUE);
+}
+
+void PickControlNode::ExitMode(IObjParam* ip) {
+  // Both buttons: the dialog procedure changes pickAsymmetry before it restarts the mode, so the
+  // mode that ends may have been started from the other button.
+  for (ICustButton* button : {targetPickButton, asymmetryPickButton}) {
+    if (button != nullptr) button->SetCheck(FALSE);
+  }
+}
+
+BOOL PickControlNode::Filter(INode* node) {
+  if (node == nullptr || modifier == nullptr) return FALSE;
+  BeginDependencyTest(node);
+  modifier->NotifyDependents(FOREVER, 0, REFMSG_TEST_DEPENDENCY);
+  return node->TestAFlag(A_DEPENDENCY_TEST) ? FALSE : TRUE;
+}
