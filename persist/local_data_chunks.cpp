@@ -1,0 +1,249 @@
+// SaveLocalData / LoadLocalData: the per-node cache as flat chunks. The loader first takes every
+// chunk it knows off the stream (so it learns how much data each table really has), then replays
+// them in stream order with the running counts.
+#include "persist/local_data_chunks.h"
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+#error "tables are written as they lie in memory, which must be little-endian"
+#endif
+
+namespace {
+
+enum : unsigned short {
+  kResultCountChunk = 0x1000,
+  kFormatByteChunk = 0x1010,
+  kResultVertsChunk = 0x1020,
+  kTargetCountChunk = 0x1030,
+  kTargetVertsChunk = 0x1040,
+  kResultVertFlagsChunk = 0x1050,
+  kTargetVertFlagsChunk = 0x1060,
+  kTargetVecsChunk = 0x1070,
+  kResultVecsChunk = 0x1080,
+  kVectorCountChunk = 0x1090,
+  kVertMatchChunk = 0x1100,
+  kVecMatchChunk = 0x1110,
+  kVecOwnerChunk = 0x1120,
+  kResultValidChunk = 0x1130,
+  kLastAxisChunk = 0x1140,
+};
+
+// --- saving ------------------------------------------------------------------------------------
+
+void writeChunk(ISave* isave, unsigned short id, const void* data, size_t size) {
+  ULONG written = 0;
+  isave->BeginChunk(id);
+  isave->Write(data, ULONG(size), &written);
+  isave->EndChunk();
+}
+
+void writeInt(ISave* isave, unsigned short id, int value) {
+  std::uint32_t bits = std::uint32_t(value);
+  unsigned char bytes[4] = {std::uint8_t(bits), std::uint8_t(bits >> 8), std::uint8_t(bits >> 16),
+                            std::uint8_t(bits >> 24)};
+  writeChunk(isave, id, bytes, sizeof(bytes));
+}
+
+template <class T>
+void writeTable(ISave* isave, unsigned short id, const Tab<T>& table) {
+  writeChunk(isave, id, table.Addr(0), sizeof(T) * size_t(table.Count()));
+}
+
+template <class T>
+void writeTableIfAny(ISave* isave, unsigned short id, const Tab<T>& table) {
+  if (table.Count() > 0) writeTable(isave, id, table);
+}
+
+// --- loading -----------------------------------------------------------------------------------
+
+struct StagedChunk {
+  unsigned short id;
+  bool hasInt = false;  // count and flag chunks: their first 4 bytes were there
+  int value = 0;
+  std::vector<unsigned char> bytes;  // table chunks: the whole payload
+};
+
+size_t tableElementSize(unsigned short id) {
+  switch (id) {
+    case kResultVertsChunk:
+    case kTargetVertsChunk:
+    case kTargetVecsChunk:
+    case kResultVecsChunk:
+      return sizeof(Point3);
+    case kResultVertFlagsChunk:
+    case kTargetVertFlagsChunk:
+    case kVertMatchChunk:
+    case kVecMatchChunk:
+    case kVecOwnerChunk:
+      return sizeof(int);
+    default:
+      return 0;
+  }
+}
+
+bool isVectorTable(unsigned short id) {
+  return id == kTargetVecsChunk || id == kResultVecsChunk || id == kVecMatchChunk || id == kVecOwnerChunk;
+}
+
+bool isIntChunk(unsigned short id) {
+  return id == kResultCountChunk || id == kTargetCountChunk || id == kVectorCountChunk || id == kResultValidChunk ||
+         id == kLastAxisChunk;
+}
+
+// The open chunk's payload, read in blocks: the stream does not say how long a chunk is, and a
+// count in another chunk is no measure of it.
+void readWholePayload(ILoad* iload, std::vector<unsigned char>& r_bytes) {
+  const ULONG kBlock = 1 << 16;
+  for (;;) {
+    size_t at = r_bytes.size();
+    r_bytes.resize(at + kBlock);
+    ULONG got = 0;
+    iload->Read(r_bytes.data() + at, kBlock, &got);
+    if (got > kBlock) got = kBlock;
+    r_bytes.resize(at + size_t(got));
+    if (got < kBlock) return;
+  }
+}
+
+std::vector<StagedChunk> stageChunks(ILoad* iload) {
+  std::vector<StagedChunk> staged;
+  while (iload->OpenChunk() == IO_OK) {
+    StagedChunk chunk;
+    chunk.id = iload->CurChunkID();
+    if (isIntChunk(chunk.id)) {
+      unsigned char bytes[4] = {0, 0, 0, 0};
+      ULONG got = 0;
+      iload->Read(bytes, sizeof(bytes), &got);
+      chunk.hasInt = got == sizeof(bytes);
+      chunk.value = int(std::uint32_t(bytes[0]) | (std::uint32_t(bytes[1]) << 8) | (std::uint32_t(bytes[2]) << 16) |
+                        (std::uint32_t(bytes[3]) << 24));
+      staged.push_back(std::move(chunk));
+    } else if (chunk.id == kFormatByteChunk) {
+      unsigned char ignored = 0;
+      ULONG got = 0;
+      iload->Read(&ignored, 1, &got);
+    } else if (tableElementSize(chunk.id) != 0) {
+      readWholePayload(iload, chunk.bytes);
+      staged.push_back(std::move(chunk));
+    }
+    iload->CloseChunk();
+  }
+  return staged;
+}
+
+// A count is believed only as far as the stream can back it: a saver always writes, for each count,
+// a table chunk holding that many elements.
+int plausibleCount(int count, size_t backed) { return count < 0 || size_t(count) > backed ? 0 : count; }
+
+// The table sized to `count`, zero-filled, with the whole elements the payload supplies.
+template <class T>
+void fillTable(Tab<T>& table, int count, const std::vector<unsigned char>& payload) {
+  table.ZeroCount();
+  table.SetCount(count);
+  size_t supplied = payload.size() / sizeof(T);
+  size_t n = supplied < size_t(count) ? supplied : size_t(count);
+  if (n > 0) std::memcpy(table.Addr(0), payload.data(), n * sizeof(T));
+}
+
+bool indicesWithin(const Tab<int>& table, int limit) {
+  const int* v = table.Addr(0);
+  for (int i = 0; i < table.Count(); ++i) {
+    if (v[i] < 0 || v[i] >= limit) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+IOResult SaveLocalMeshData(ISave* isave, const vLocalMeshData* cache, int& r_modifierResultValid) {
+  if (cache == nullptr || cache->resultVerts.Count() == 0 || cache->targetVerts.Count() == 0) {
+    r_modifierResultValid = 0;
+    return IO_OK;
+  }
+  const unsigned char formatByte = 1;
+  writeInt(isave, kResultCountChunk, cache->resultVerts.Count());
+  writeChunk(isave, kFormatByteChunk, &formatByte, 1);
+  writeTable(isave, kResultVertsChunk, cache->resultVerts);
+  writeInt(isave, kTargetCountChunk, cache->targetVerts.Count());
+  writeInt(isave, kVectorCountChunk, cache->targetVecs.Count());
+  writeTable(isave, kTargetVertsChunk, cache->targetVerts);
+  writeTableIfAny(isave, kResultVertFlagsChunk, cache->resultVertFlags);
+  writeTableIfAny(isave, kTargetVertFlagsChunk, cache->targetVertFlags);
+  writeTableIfAny(isave, kResultVecsChunk, cache->resultVecs);
+  writeTableIfAny(isave, kTargetVecsChunk, cache->targetVecs);
+  writeTableIfAny(isave, kVertMatchChunk, cache->vertMatch);
+  writeTableIfAny(isave, kVecMatchChunk, cache->vecMatch);
+  writeTableIfAny(isave, kVecOwnerChunk, cache->vecOwner);
+  writeInt(isave, kResultValidChunk, cache->resultValid);
+  writeInt(isave, kLastAxisChunk, cache->lastAxis);
+  return IO_OK;
+}
+
+IOResult LoadLocalMeshData(ILoad* iload, vLocalMeshData& cache, int& r_modifierResultValid) {
+  std::vector<StagedChunk> staged = stageChunks(iload);
+
+  size_t vertexBacked = 0, vectorBacked = 0;
+  for (const StagedChunk& chunk : staged) {
+    size_t size = tableElementSize(chunk.id);
+    if (size == 0) continue;
+    size_t& backed = isVectorTable(chunk.id) ? vectorBacked : vertexBacked;
+    if (chunk.bytes.size() / size > backed) backed = chunk.bytes.size() / size;
+  }
+
+  int vertexCount = 0, vectorCount = 0;
+  for (const StagedChunk& chunk : staged) {
+    switch (chunk.id) {
+      case kResultCountChunk:
+      case kTargetCountChunk:
+        if (chunk.hasInt) vertexCount = plausibleCount(chunk.value, vertexBacked);
+        break;
+      case kVectorCountChunk:
+        if (chunk.hasInt) vectorCount = plausibleCount(chunk.value, vectorBacked);
+        break;
+      case kResultVertsChunk: fillTable(cache.resultVerts, vertexCount, chunk.bytes); break;
+      case kTargetVertsChunk: fillTable(cache.targetVerts, vertexCount, chunk.bytes); break;
+      case kResultVertFlagsChunk: fillTable(cache.resultVertFlags, vertexCount, chunk.bytes); break;
+      case kTargetVertFlagsChunk: fillTable(cache.targetVertFlags, vertexCount, chunk.bytes); break;
+      case kVertMatchChunk: fillTable(cache.vertMatch, vertexCount, chunk.bytes); break;
+      case kTargetVecsChunk:
+        if (vectorCount != 0) fillTable(cache.targetVecs, vectorCount, chunk.bytes);
+        break;
+      case kResultVecsChunk:
+        if (vectorCount != 0) fillTable(cache.resultVecs, vectorCount, chunk.bytes);
+        break;
+      case kVecMatchChunk:
+        if (vectorCount != 0) fillTable(cache.vecMatch, vectorCount, chunk.bytes);
+        break;
+      case kVecOwnerChunk:
+        if (vectorCount != 0) fillTable(cache.vecOwner, vectorCount, chunk.bytes);
+        break;
+      case kResultValidChunk:
+        if (chunk.hasInt) r_modifierResultValid = chunk.value;
+        break;
+      case kLastAxisChunk:
+        if (chunk.hasInt) cache.lastAxis = chunk.value;
+        break;
+      default:
+        break;
+    }
+  }
+
+  // Partner and owner tables reach the vertex rules as indices; ones that cannot be are rebuilt.
+  if (!indicesWithin(cache.vertMatch, cache.targetVerts.Count())) cache.clearVertMatch();
+  if (!indicesWithin(cache.vecMatch, cache.targetVecs.Count())) cache.clearVecMatch();
+  if (!indicesWithin(cache.vecOwner, cache.targetVerts.Count())) cache.clearVecOwner();
+  return IO_OK;
+}
+
+IOResult SaveLocalDataChunks(ISave* isave, LocalModData* ld, int& r_modifierResultValid) {
+  return SaveLocalMeshData(isave, static_cast<const vLocalMeshData*>(ld), r_modifierResultValid);
+}
+
+IOResult LoadLocalDataChunks(ILoad* iload, LocalModData** pld, int& r_modifierResultValid) {
+  auto* cache = new vLocalMeshData();
+  *pld = cache;
+  return LoadLocalMeshData(iload, *cache, r_modifierResultValid);
+}
