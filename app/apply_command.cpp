@@ -11,6 +11,7 @@
 #include "host_mesh_builder.h"
 #include "obj_mesh_file.h"
 #include "parameter_text.h"
+#include "scene_file.h"
 #include "selection_file.h"
 #include "symmetry_scene.h"
 
@@ -311,5 +312,6 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
     }
   }
   timer.Phase(err, "write");
+  if (!options.saveScene.empty() && !SaveScene(options.saveScene, &error)) fail(kExitUnreadable, error);
   return exitCode;
 }

@@ -6,6 +6,8 @@
 //     [--invert-base-selection] [--carry-selection] [--selection-only] [--selection-out FILE]
 //     [--asymmetry ASYM.obj] [--asymmetry-type local|surface] [--uv-dominance u|v]
 //     [--normalize-frames] [--set NAME=VALUE]... [--timings] [--save-scene FILE.vms]
+//
+// --save-scene saves the evaluated scene (base, inputs, the modifier and its node caches).
 #pragma once
 
 #include <ostream>

@@ -44,9 +44,14 @@ IOResult Modifier::Load(ILoad* iload) {
   while (iload->OpenChunk() == IO_OK) {
     ULONG got = 0;
     if (iload->CurChunkID() == kModifierNameChunk) {
-      std::string name(256, '\0');
-      iload->Read(&name[0], ULONG(name.size()), &got);
-      name.resize(got);
+      // The chunk's length is not known up front: read it in blocks to its end.
+      std::string name;
+      char block[256];
+      do {
+        got = 0;
+        iload->Read(block, ULONG(sizeof(block)), &got);
+        name.append(block, got);
+      } while (got == sizeof(block) && name.size() < (1u << 16));
       name_ = MSTR::FromUTF8(name);
     } else if (iload->CurChunkID() == kModifierEnabledChunk) {
       int enabled = 1;

@@ -184,3 +184,20 @@ TEST_F(SceneCommand, NodeNameThatLeavesTheFolderIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// apply --save-scene keeps what the run made: loading the scene with constant update off hands
+// back the very result apply wrote, without the base file.
+TEST_F(SceneCommand, ApplySavesASceneThatReplaysItsResult) {
+  Write("base.obj", grid.ObjText(grid.Base()));
+  Write("sculpt.obj", grid.ObjText(grid.Sculpt()));
+  RunResult r = Run({"apply", "--target", "base.obj", "--input", "sculpt.obj", "--out", "applied.obj", "--set",
+                     "constantUpdate=0", "--save-scene", "saved.vms"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  r = Run({"scene", "saved.vms", "--out-dir", "replayed"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  ExpectPositions(ReadPositions("replayed/sculpt.obj"), ReadPositions("applied.obj"), 0.0f);
+}
+
+}  // namespace
