@@ -1,11 +1,39 @@
 // Plug-in loading for the command-line host.
 #include "plugin_session.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <unistd.h>
 
 #include <climits>
+#endif
 
-std::string DefaultPluginPath() {
+namespace {
+
+#if defined(_WIN32)
+const char kPluginFile[] = "ambiflex.dlm";
+const char kSeparator = '\\';
+
+// The running program's folder, in UTF-8.
+std::string programFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD n = 0;
+  // A path longer than the buffer comes back cut to its size: grow until it fits.
+  while ((n = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()))) == path.size()) path.resize(path.size() * 2);
+  if (n == 0) return ".";
+  path.resize(n);
+  path = path.substr(0, path.find_last_of(L"\\/"));
+  int bytes = WideCharToMultiByte(CP_UTF8, 0, path.data(), int(path.size()), nullptr, 0, nullptr, nullptr);
+  std::string folder(size_t(bytes > 0 ? bytes : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, path.data(), int(path.size()), folder.data(), bytes, nullptr, nullptr);
+  return folder.empty() ? "." : folder;
+}
+#else
+const char kPluginFile[] = "ambiflex.so";
+const char kSeparator = '/';
+
+std::string programFolder() {
   char buffer[PATH_MAX];
   ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
   std::string dir = ".";
@@ -14,8 +42,13 @@ std::string DefaultPluginPath() {
     dir = buffer;
     dir = dir.substr(0, dir.find_last_of('/'));
   }
-  return dir + "/ambiflex.so";
+  return dir;
 }
+#endif
+
+}  // namespace
+
+std::string DefaultPluginPath() { return programFolder() + kSeparator + kPluginFile; }
 
 bool OpenPluginSession(const std::string& path, PluginSession& r_session, std::string& r_error) {
   r_session.library = PluginLibrary::Load(path, &r_error);

@@ -16,7 +16,7 @@ struct PluginSession {
   ClassDesc2* desc = nullptr;
 };
 
-// The default plug-in file: ambiflex.so beside the running program.
+// The default plug-in file beside the running program: ambiflex.so, on Windows ambiflex.dlm.
 std::string DefaultPluginPath();
 
 // Loads the library and finds its modifier class; false with a message naming the file otherwise.

@@ -9,6 +9,8 @@ namespace {
 
 constexpr double kCanvas = 480.0;
 constexpr double kMargin = 36.0;
+// M_PI is not standard C++ and not every C library declares it.
+constexpr double kPi = 3.14159265358979323846;
 
 struct Flat {
   double x, y;  // y up
@@ -25,7 +27,7 @@ Flat project(const Point3& p, ViewDirection view) {
     case ViewDirection::Iso:
       break;
   }
-  const double c = std::cos(M_PI / 6.0), s = std::sin(M_PI / 6.0);
+  const double c = std::cos(kPi / 6.0), s = std::sin(kPi / 6.0);
   return {(double(p.x) - double(p.y)) * c, double(p.z) + (double(p.x) + double(p.y)) * s};
 }
 

@@ -231,6 +231,17 @@ IOResult LoadLocalMeshData(ILoad* iload, vLocalMeshData& cache, int& r_modifierR
     }
   }
 
+  // A saver writes each vertex or vector table with the count of its target table. One of another
+  // count (a count chunk repeated between them, vector tables without targetVecs) would save back
+  // resized, a partner table then padded with zeros that look like partners: it is dropped instead.
+  const int targetCount = cache.targetVerts.Count(), vectorTargetCount = cache.targetVecs.Count();
+  if (cache.resultVertFlags.Count() != targetCount) cache.clearResultVertFlags();
+  if (cache.targetVertFlags.Count() != targetCount) cache.clearTargetVertFlags();
+  if (cache.vertMatch.Count() != targetCount) cache.clearVertMatch();
+  if (cache.resultVecs.Count() != vectorTargetCount) cache.clearResultVecs();
+  if (cache.vecMatch.Count() != vectorTargetCount) cache.clearVecMatch();
+  if (cache.vecOwner.Count() != vectorTargetCount) cache.clearVecOwner();
+
   // Partner and owner tables reach the vertex rules as indices; ones that cannot be are rebuilt.
   if (!indicesWithin(cache.vertMatch, cache.targetVerts.Count())) cache.clearVertMatch();
   if (!indicesWithin(cache.vecMatch, cache.targetVecs.Count())) cache.clearVecMatch();

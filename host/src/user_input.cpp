@@ -7,10 +7,14 @@
 #include "custcont.h"
 #include "scene.h"
 #include "viewexp.h"
+// On Windows the controls are the system's windows: user_input_win32.cpp gives them their input.
+#if !defined(_WIN32)
 #include "window_tree.h"
+#endif
 
 namespace {
 
+#if !defined(_WIN32)
 constexpr unsigned kButtonClicked = 0;  // BN_CLICKED
 constexpr unsigned kEditChanged = 0x0300;  // EN_CHANGE
 
@@ -21,11 +25,13 @@ HWND__* usableControl(HWND dialog, int id) {
   if (!parent->state.enabled) return nullptr;
   return control;
 }
+#endif
 
 IObjParam* core() { return static_cast<IObjParam*>(GetCOREInterface()); }
 
 }  // namespace
 
+#if !defined(_WIN32)
 bool ClickControl(HWND dialog, int id) {
   HWND__* control = usableControl(dialog, id);
   if (control == nullptr) return false;
@@ -66,6 +72,7 @@ bool TypeIntoControl(HWND dialog, int id, const std::wstring& text) {
   SendDialogMessage(dialog, WM_COMMAND, MakeCommandParam(id, kEditChanged), reinterpret_cast<LPARAM>(control));
   return true;
 }
+#endif
 
 bool ClickNodeInViewport(INode* node) {
   Interface* ip = GetCOREInterface();

@@ -224,8 +224,16 @@ bool BitArray::operator==(const BitArray& o) const { return size_ == o.size_ && 
 
 std::string MSTR::ToUTF8() const {
   std::string out;
-  for (wchar_t wc : text_) {
-    auto c = static_cast<std::uint32_t>(wc);
+  for (size_t i = 0; i < text_.size(); ++i) {
+    auto c = static_cast<std::uint32_t>(text_[i]);
+    // Where wchar_t is 16 bits (Windows) a character beyond the first 65536 is a surrogate pair.
+    if (sizeof(wchar_t) == 2 && c >= 0xD800 && c < 0xDC00 && i + 1 < text_.size()) {
+      auto low = static_cast<std::uint32_t>(text_[i + 1]);
+      if (low >= 0xDC00 && low < 0xE000) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        ++i;
+      }
+    }
     if (c < 0x80) {
       out += char(c);
     } else if (c < 0x800) {
@@ -258,7 +266,12 @@ MSTR MSTR::FromUTF8(const std::string& s) {
     else { cp = 0xFFFD; extra = 0; }
     ++i;
     for (int k = 0; k < extra && i < s.size(); ++k, ++i) cp = (cp << 6) | (static_cast<unsigned char>(s[i]) & 0x3F);
-    out += wchar_t(cp);
+    if (sizeof(wchar_t) == 2 && cp >= 0x10000) {
+      out += wchar_t(0xD800 + ((cp - 0x10000) >> 10));
+      out += wchar_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+      out += wchar_t(cp);
+    }
   }
   return MSTR(out);
 }

@@ -1,9 +1,13 @@
 // Running velomorph in a per-test folder, and the mirror grid the command-line tests work on.
 #include "cli_fixture.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -27,6 +31,49 @@ std::string readBytes(const std::string& path) {
   return s.str();
 }
 
+#if defined(_WIN32)
+std::wstring wide(const std::string& utf8) {
+  std::wstring w(size_t(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0)), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), w.data(), int(w.size()));
+  return w;
+}
+
+// One argument as the C runtime of the started program splits its command line: quoted, with the
+// backslashes before a quote (and before the closing quote) doubled.
+std::wstring commandLineArgument(const std::wstring& arg) {
+  std::wstring q = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    q.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+    backslashes = 0;
+    q += c;
+  }
+  q.append(2 * backslashes, L'\\');
+  return q + L"\"";
+}
+
+HANDLE inheritableFile(const std::string& path) {
+  SECURITY_ATTRIBUTES inherit = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  return CreateFileW(wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// What the program printed: its text streams end lines with CR LF on Windows.
+std::string printedText(const std::string& path) {
+  std::string text = readBytes(path);
+  std::string lines;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    lines += text[i];
+  }
+  return lines;
+}
+#endif
+
 }  // namespace
 
 std::vector<std::string> RunResult::ErrLines() const {
@@ -37,9 +84,21 @@ std::vector<std::string> RunResult::ErrLines() const {
 }
 
 void CliTest::SetUp() {
+#if defined(_WIN32)
+  // No mkdtemp: the first name nobody has taken yet, made at once so no one else takes it.
+  static unsigned serial = 0;
+  for (int attempt = 0; attempt < 1000 && folder_.empty(); ++attempt) {
+    std::string candidate = ::testing::TempDir() + "velomorph_cli_" + std::to_string(GetCurrentProcessId()) + "_" +
+                            std::to_string(serial++);
+    std::error_code ec;
+    if (fs::create_directory(candidate, ec)) folder_ = candidate;
+  }
+  ASSERT_FALSE(folder_.empty()) << "cannot make a folder in " << ::testing::TempDir();
+#else
   std::string pattern = ::testing::TempDir() + "velomorph_cli_XXXXXX";
   ASSERT_NE(mkdtemp(pattern.data()), nullptr) << "cannot make a folder from " << pattern;
   folder_ = pattern;
+#endif
 }
 
 void CliTest::TearDown() {
@@ -52,9 +111,43 @@ void CliTest::TearDown() {
 }
 
 RunResult CliTest::Run(const std::vector<std::string>& args) const {
-  const std::string program = std::string(VELOMORPH_BIN_DIR) + "/velomorph";
   // Captured beside the folder, so that the folder holds only what the program wrote.
   const std::string outPath = folder_ + ".stdout", errPath = folder_ + ".stderr";
+#if defined(_WIN32)
+  std::wstring program = wide(std::string(VELOMORPH_BIN_DIR) + "/velomorph.exe");
+  std::replace(program.begin(), program.end(), L'/', L'\\');
+  std::wstring commandLine = commandLineArgument(program);
+  for (const std::string& a : args) commandLine += L" " + commandLineArgument(wide(a));
+
+  RunResult r;
+  HANDLE out = inheritableFile(outPath), err = inheritableFile(errPath);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  PROCESS_INFORMATION process = {};
+  const bool started = out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
+                       CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      wide(folder_).c_str(), &startup, &process);
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
+  if (!started) {
+    ADD_FAILURE() << "cannot start velomorph.exe (error " << GetLastError() << ")";
+    return r;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  r.exitCode = int(code);
+  r.out = printedText(outPath);
+  r.err = printedText(errPath);
+  return r;
+#else
+  const std::string program = std::string(VELOMORPH_BIN_DIR) + "/velomorph";
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -82,6 +175,7 @@ RunResult CliTest::Run(const std::vector<std::string>& args) const {
   r.out = readBytes(outPath);
   r.err = readBytes(errPath);
   return r;
+#endif
 }
 
 void CliTest::Write(const std::string& name, const std::string& bytes) const {

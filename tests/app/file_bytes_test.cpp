@@ -35,6 +35,9 @@ TEST(FileBytes, RefusesAFileOverTheLimit) {
 }
 
 TEST(FileBytes, NamesTheFileWhenWritingFails) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "Windows has no device that is always full";
+#endif
   std::string error;
   EXPECT_FALSE(WriteFileBytes("/dev/full", "some bytes", error));
   EXPECT_EQ(error, "/dev/full: cannot write: No space left on device");

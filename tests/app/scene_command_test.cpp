@@ -22,7 +22,7 @@ ClassDesc2* modifierClass() {
   static PluginSession* session = [] {
     auto* s = new PluginSession();
     std::string error;
-    if (!OpenPluginSession(std::string(VELOMORPH_BIN_DIR) + "/ambiflex.so", *s, error)) ADD_FAILURE() << error;
+    if (!OpenPluginSession(VELOMORPH_PLUGIN_PATH, *s, error)) ADD_FAILURE() << error;
     return s;
   }();
   return session->desc;

@@ -1,11 +1,16 @@
 // Parameter maps end to end: a class whose module is the resource loader's test module opens a
 // rollout from that module's dialog, binds its check box to a parameter both ways, and lets its
 // user dialog procedure see every message after the map's own handling.
+#include <gtest/gtest.h>
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <dlfcn.h>
 #include <link.h>
-#include <gtest/gtest.h>
+#endif
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "hold.h"
@@ -13,14 +18,27 @@
 #include "iparamm2.h"
 #include "user_input.h"
 #include "window_model.h"
+#include "windows/window_display.h"
 
 namespace {
 
+// The resource test module, opened as the platform opens a module: its handle, the module handle
+// (on Linux its load base) and why it could not be opened.
+#if defined(_WIN32)
+void* openModule(const char* path) { return LoadLibraryA(path); }
+void closeModule(void* handle) { FreeLibrary(static_cast<HMODULE>(handle)); }
+HINSTANCE baseOf(void* handle) { return static_cast<HINSTANCE>(handle); }
+std::string moduleError() { return "error " + std::to_string(GetLastError()); }
+#else
+void* openModule(const char* path) { return dlopen(path, RTLD_NOW | RTLD_LOCAL); }
+void closeModule(void* handle) { dlclose(handle); }
 HINSTANCE baseOf(void* handle) {
   link_map* map = nullptr;
   if (!handle || dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0) return nullptr;
   return reinterpret_cast<HINSTANCE>(map->l_addr);
 }
+std::string moduleError() { return dlerror(); }
+#endif
 
 class TestClassDesc : public ClassDesc2 {
  public:
@@ -79,7 +97,7 @@ class RecordingDlgProc : public ParamMap2UserDlgProc {
 class ParamMapRollout : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_NE(handle, nullptr) << dlerror();
+    ASSERT_NE(handle, nullptr) << moduleError();
     cd.module = baseOf(handle);
     theHold.Flush();
     GetCOREInterface()->ClearReports();
@@ -89,7 +107,7 @@ class ParamMapRollout : public ::testing::Test {
     cd.EndEditParams(ip(), &object, 0, nullptr);
     object.DeleteAllRefs();
     theHold.Flush();
-    if (handle) dlclose(handle);
+    if (handle) closeModule(handle);
   }
   static IObjParam* ip() { return static_cast<IObjParam*>(GetCOREInterface()); }
   HWND open() {
@@ -98,7 +116,7 @@ class ParamMapRollout : public ::testing::Test {
     return map ? map->GetHWnd() : nullptr;
   }
 
-  void* handle = dlopen(RESOURCES_TEST_MODULE, RTLD_NOW | RTLD_LOCAL);
+  void* handle = openModule(RESOURCES_TEST_MODULE);
   TestClassDesc cd;
   ParamBlockDesc2 desc{0, L"params", 0, &cd, P_AUTO_CONSTRUCT | P_AUTO_UI, 0,
                        IDD_TEST, IDS_SHORT, 0, 0, static_cast<ParamMap2UserDlgProc*>(nullptr),
@@ -110,6 +128,7 @@ class ParamMapRollout : public ::testing::Test {
 };
 
 TEST_F(ParamMapRollout, TheRolloutComesFromTheModulesTemplateAndShowsTheBlock) {
+  SKIP_WITHOUT_WINDOWS();
   HWND window = open();
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(DescribeWindow(window)->text, L"Short");
@@ -120,6 +139,7 @@ TEST_F(ParamMapRollout, TheRolloutComesFromTheModulesTemplateAndShowsTheBlock) {
 }
 
 TEST_F(ParamMapRollout, TheUserProcedureInitialisesWhenInstalledAndSeesClicksAfterTheBlock) {
+  SKIP_WITHOUT_WINDOWS();
   HWND window = open();
   desc.SetUserDlgProc(0, new RecordingDlgProc(seen, deleted));
   ASSERT_EQ(seen.size(), 1u);
@@ -140,6 +160,7 @@ TEST_F(ParamMapRollout, TheUserProcedureInitialisesWhenInstalledAndSeesClicksAft
 }
 
 TEST_F(ParamMapRollout, AClickIsOneUndoableStep) {
+  SKIP_WITHOUT_WINDOWS();
   HWND window = open();
   ASSERT_TRUE(ClickControl(window, IDC_CHECK));
   ASSERT_EQ(theHold.UndoCount(), 1);

@@ -11,6 +11,7 @@
 #include "light_object.h"
 #include "support/node_cache.h"
 #include "support/open_rollout.h"
+#include "windows/window_display.h"
 
 using namespace testing_support;
 
@@ -19,6 +20,7 @@ namespace {
 class NodePicking : public ::testing::Test {
  protected:
   void SetUp() override {
+    SKIP_WITHOUT_WINDOWS();
     ResetScene();
     theHold.Flush();
     base = Scene::Get().CreateNode(L"base", MakeSymmetricGrid(5, 3));

@@ -7,9 +7,11 @@
 
 #include "support/plugin_fixture.h"
 
+#if !defined(_WIN32)
 // The host's count of common-control set-ups (host/src/platform_controls.cpp); the host exports it
 // for host programs without declaring it in the plug-in's headers.
 int CommonControlInitialisations();
+#endif
 
 using namespace testing_support;
 
@@ -84,6 +86,10 @@ TEST(PluginLibrary, CreateRegistersTheScriptingInterfaceOnEveryCall) {
 }
 
 TEST(PluginLibrary, SecondEntryKeepsTheHandleAndInitialisesControlsOnce) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "on Windows, loading a module that is already loaded does not run its entry point "
+                  "again, and the common controls are the system's own: neither can be observed";
+#else
   PluginLibrary& lib = Plugin();
   EXPECT_EQ(CommonControlInitialisations(), 1);
   std::string error;
@@ -97,6 +103,7 @@ TEST(PluginLibrary, SecondEntryKeepsTheHandleAndInitialisesControlsOnce) {
   // Closing the second load unregistered the shared descriptor; the first load keeps the class.
   ClassDirectory::Get().Register(lib.ClassDescAt(0));
   EXPECT_EQ(ModifierDesc(), lib.ClassDescAt(0));
+#endif
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "shell_requests.h"
 #include "support/node_cache.h"
 #include "support/open_rollout.h"
+#include "windows/window_display.h"
 
 using namespace testing_support;
 
@@ -35,6 +36,7 @@ const int kAlwaysUsable[] = {IDC_TARGET_PICK,         IDC_ASYM_PICK,        IDC_
 class RolloutScene : public ::testing::Test {
  protected:
   void SetUp() override {
+    SKIP_WITHOUT_WINDOWS();
     ResetScene();
     base = Scene::Get().CreateNode(L"base", MakeSymmetricGrid(5, 3));
     sculpt = Scene::Get().CreateNode(L"sculpt", MakeSymmetricGrid(5, 3));
@@ -238,6 +240,7 @@ class RolloutResets : public RolloutScene, public ::testing::WithParamInterface<
  protected:
   void SetUp() override {
     RolloutScene::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     pickTarget(base);
     evaluate();
     cache = CacheOf(sculpt);
@@ -257,6 +260,9 @@ class RolloutResets : public RolloutScene, public ::testing::WithParamInterface<
 
 TEST_P(RolloutResets, EachControlMakesItsOwnResets) {
   const ControlCase& c = GetParam();
+#if defined(_WIN32)
+  if (c.id == IDC_ABOUT) GTEST_SKIP() << "on Windows About opens the product page in the browser";
+#endif
   switch (c.input) {
     case Input::Click:
       ASSERT_TRUE(rollout->click(c.id));
@@ -329,6 +335,9 @@ TEST_F(RolloutControls, OperationFromAScriptResetsNothing) {
 }
 
 TEST_F(RolloutControls, AboutOpensTheProductPage) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "on Windows the system's shell opens the page in the browser, out of the host's sight";
+#else
   ClearShellRequests();
   ASSERT_TRUE(rollout->click(IDC_ABOUT));
   ASSERT_EQ(ShellRequests().size(), 1u);
@@ -341,6 +350,7 @@ TEST_F(RolloutControls, AboutOpensTheProductPage) {
   EXPECT_EQ(r.parameters, L"");
   EXPECT_EQ(r.directory, L"");
   EXPECT_EQ(r.showCommand, 0);
+#endif
 }
 
 TEST_F(RolloutControls, UpdateRecomputesAStoredResultWithConstantUpdateOff) {

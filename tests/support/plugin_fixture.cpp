@@ -15,7 +15,7 @@ PluginLibrary& Plugin() {
   // that would unload it.
   static PluginLibrary* library = [] {
     std::string error;
-    auto lib = PluginLibrary::Load(std::string(VELOMORPH_BIN_DIR) + "/ambiflex.so", &error);
+    auto lib = PluginLibrary::Load(VELOMORPH_PLUGIN_PATH, &error);
     if (!lib) throw std::runtime_error(error);
     return lib.release();
   }();

@@ -1,0 +1,90 @@
+// OBJ text through the command line's reader. Whatever the bytes, the reader either refuses them
+// with a message or hands back a mesh whose every index lies inside it; a mesh it accepted is
+// written back with moved positions and must read back as exactly those positions and the same
+// faces, since the writer edits the accepted text in place.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz_check.h"
+#include "obj_mesh_file.h"
+
+namespace {
+
+void checkIndices(const ObjMesh& mesh, std::string_view text) {
+  FUZZ_CHECK(mesh.source == text, "the mesh keeps the text it was read from");
+  FUZZ_CHECK(!mesh.positions.empty(), "a file without vertices is refused");
+  FUZZ_CHECK(mesh.coordSpans.size() == mesh.positions.size(), "one span triple per position");
+  for (const auto& spans : mesh.coordSpans) {
+    for (const ObjCoordSpan& span : spans) {
+      FUZZ_CHECK(span.length > 0 && span.offset + span.length <= mesh.source.size(), "a span inside the text");
+    }
+  }
+  FUZZ_CHECK(!mesh.faceStart.empty() && mesh.faceStart.front() == 0, "faceStart starts at 0");
+  FUZZ_CHECK(size_t(mesh.faceStart.back()) == mesh.cornerVertex.size(), "faceStart ends at the corner count");
+  FUZZ_CHECK(mesh.cornerTexCoord.size() == mesh.cornerVertex.size(), "one texture index per corner");
+  size_t triangles = 0;
+  for (int f = 0; f < mesh.NumFaces(); ++f) {
+    FUZZ_CHECK(mesh.FaceDegree(f) >= 3, "every face has three corners or more");
+    triangles += size_t(mesh.FaceDegree(f) - 2);
+    const bool mapped = mesh.FaceHasTexCoords(f);
+    for (int c = mesh.faceStart[f]; c < mesh.faceStart[f + 1]; ++c) {
+      int v = mesh.cornerVertex[size_t(c)], t = mesh.cornerTexCoord[size_t(c)];
+      FUZZ_CHECK(v >= 0 && size_t(v) < mesh.positions.size(), "a corner names a vertex of the mesh");
+      FUZZ_CHECK(mapped ? t >= 0 && size_t(t) < mesh.texCoords.size() : t == -1,
+                 "a face's texture indices are all valid or all -1");
+    }
+  }
+  ObjTriangles tris = TriangulateInOrder(mesh);
+  FUZZ_CHECK(tris.vertex.size() == triangles && tris.texCoord.size() == triangles &&
+                 tris.sourceFace.size() == triangles,
+             "n - 2 triangles per face of n corners");
+  for (const auto& tri : tris.vertex) {
+    for (int v : tri) FUZZ_CHECK(v >= 0 && size_t(v) < mesh.positions.size(), "a triangle names a vertex");
+  }
+}
+
+bool allFinite(const std::vector<Point3>& points) {
+  for (const Point3& p : points) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) return false;
+  }
+  return true;
+}
+
+void checkRewrite(const ObjMesh& mesh) {
+  std::vector<Point3> moved = mesh.positions;
+  for (size_t i = 0; i < moved.size(); ++i) moved[i] = moved[i] * 0.5f + Point3(float(i % 7), -0.25f, 1e-3f);
+  std::string text, error;
+  bool written = FormatObjWithPositions(mesh, moved, text, error);
+  FUZZ_CHECK(written == allFinite(moved), "finite positions are written, others refused");
+  if (!written) {
+    FUZZ_CHECK(!error.empty(), "a refused write says why");
+    return;
+  }
+  ObjReadResult again = ParseObjText(text, "rewritten.obj");
+  FUZZ_CHECK(again.ok, "a rewritten file reads back");
+  FUZZ_CHECK(again.mesh.positions.size() == moved.size(), "the rewrite keeps the vertex count");
+  for (size_t i = 0; i < moved.size(); ++i) {
+    const Point3& a = again.mesh.positions[i];
+    FUZZ_CHECK(a.x == moved[i].x && a.y == moved[i].y && a.z == moved[i].z, "positions read back exactly");
+  }
+  FUZZ_CHECK(again.mesh.faceStart == mesh.faceStart && again.mesh.cornerVertex == mesh.cornerVertex &&
+                 again.mesh.cornerTexCoord == mesh.cornerTexCoord,
+             "the rewrite keeps the faces");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+  std::string_view text(reinterpret_cast<const char*>(data), size);
+  ObjReadResult read = ParseObjText(text, "fuzz.obj");
+  if (!read.ok) {
+    FUZZ_CHECK(!read.error.empty(), "a refused file says why");
+    return 0;
+  }
+  checkIndices(read.mesh, text);
+  checkRewrite(read.mesh);
+  return 0;
+}
