@@ -2,9 +2,10 @@
 # One entry point for a fresh machine:
 #   ./run.sh demo   installs what the build needs, builds, and runs velomorph on its bundled sample
 #   ./run.sh test   installs what the build needs, builds, and runs every test: the default suite,
-#                   a short soak, every fuzzer for a minute, the suite again under the sanitizers
-#   ./run.sh windows  cross-builds the Windows libraries, runs the 64-bit suite under Wine and checks
-#                   the 32-bit library (not yet part of `test`)
+#                   a short soak, every fuzzer for a minute, the suite again under the sanitizers,
+#                   and the Windows stage below
+#   ./run.sh windows  only the Windows stage: cross-builds the Windows libraries, runs the 64-bit
+#                   suite under Wine and checks the 32-bit library
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -91,6 +92,7 @@ case "${1:-}" in
     short_soak
     fuzzers
     sanitize_suite
+    windows_libraries
     ;;
   windows)
     install_packages "${packages[@]}"

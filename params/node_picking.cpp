@@ -10,6 +10,24 @@
 #include "plugin/resource_string.h"
 #include "viewexp.h"
 
+namespace {
+
+// Undoing or redoing a target pick changes the node the caches captured their target from: both
+// make every cache recapture, as the pick itself did, so that the mesh is never mirrored against
+// the undone target's capture while "Cache Target" is on.
+class TargetPickRestore : public RestoreObj {
+ public:
+  explicit TargetPickRestore(ambiflex* modifier) : modifier_(modifier) {}
+  void Restore(int isUndo) override { modifier_->resetTarget(); }
+  void Redo() override { modifier_->resetTarget(); }
+  bool RefersTo(const void* object) const override { return object == static_cast<ReferenceMaker*>(modifier_); }
+
+ private:
+  ambiflex* modifier_;
+};
+
+}  // namespace
+
 BOOL PickControlNode::HitTest(IObjParam* ip, HWND hWnd, ViewExp* vpt, IPoint2 m, int flags) {
   return ip->PickNode(hWnd, m, this) != nullptr ? TRUE : FALSE;
 }
@@ -20,6 +38,7 @@ BOOL PickControlNode::Pick(IObjParam* ip, ViewExp* vpt) {
   theHold.Begin();
   if (pickAsymmetry == 0) {
     modifier->pblock->SetValue(UndefObject, 0, node);
+    theHold.Put(new TargetPickRestore(modifier));
     theHold.Accept(GetResourceString(IDS_DEFORMED_TARGET));
     SetWindowTextW(GetDlgItem(modifier->hwndRollout, IDC_TARGET_PICK), node->GetName());
     modifier->resetTarget();

@@ -11,6 +11,7 @@
 // 2 usage, 3 memory grew beyond the tolerance.
 #include <malloc.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -100,7 +101,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: velomorph_soak [--cycles N>=1] [--vertices V>=9] [--seed S] [--tolerance-mb M]\n");
     return 2;
   }
-  const int warmup = options.cycles / 10 < 10 ? (options.cycles < 10 ? options.cycles : 10) : options.cycles / 10;
+  const int warmup = std::max(std::min(options.cycles, 10), options.cycles / 10);
   std::mt19937 random(options.seed);
   auto started = std::chrono::steady_clock::now();
 

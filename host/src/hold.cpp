@@ -2,6 +2,7 @@
 #include "hold.h"
 
 #include <algorithm>
+#include <iterator>
 
 // Never destroyed: records may be discarded by objects that go away while the process exits.
 Hold& theHold = *new Hold;
@@ -14,10 +15,16 @@ struct Replaying {
   ~Replaying() { flag = false; }
 };
 
-void discardFrom(std::vector<std::unique_ptr<RestoreObj>>& records, const void* object) {
-  records.erase(std::remove_if(records.begin(), records.end(),
-                               [&](const std::unique_ptr<RestoreObj>& r) { return r->RefersTo(object); }),
-                records.end());
+using Records = std::vector<std::unique_ptr<RestoreObj>>;
+
+// Moves the records that refer to `object` into `dropped`. Records are destroyed only once the
+// hold's own containers are consistent again: a record may hold references, and its destructor
+// comes back into Discard.
+void discardFrom(Records& records, const void* object, Records& dropped) {
+  auto kept = std::stable_partition(records.begin(), records.end(),
+                                    [&](const std::unique_ptr<RestoreObj>& r) { return !r->RefersTo(object); });
+  std::move(kept, records.end(), std::back_inserter(dropped));
+  records.erase(kept, records.end());
 }
 
 }  // namespace
@@ -39,6 +46,7 @@ void Hold::Accept(const MCHAR* name) {
   step.records = std::move(open_);
   open_.clear();
   undo_.push_back(std::move(step));
+  std::vector<Step> dropped = std::move(redo_);
   redo_.clear();
 }
 
@@ -47,6 +55,7 @@ void Hold::Cancel() {
   if (--depth_ > 0) return;
   Replaying replaying(restoring_);
   for (auto it = open_.rbegin(); it != open_.rend(); ++it) (*it)->Restore(FALSE);
+  Records dropped = std::move(open_);
   open_.clear();
 }
 
@@ -77,9 +86,10 @@ bool Hold::Redo() {
 MSTR Hold::UndoLabel() const { return undo_.empty() ? MSTR() : undo_.back().label; }
 
 void Hold::Discard(const void* object) {
-  discardFrom(open_, object);
+  Records dropped;
+  discardFrom(open_, object, dropped);
   for (auto* steps : {&undo_, &redo_}) {
-    for (Step& step : *steps) discardFrom(step.records, object);
+    for (Step& step : *steps) discardFrom(step.records, object, dropped);
     steps->erase(std::remove_if(steps->begin(), steps->end(), [](const Step& s) { return s.records.empty(); }),
                  steps->end());
   }
@@ -87,6 +97,9 @@ void Hold::Discard(const void* object) {
 
 void Hold::Flush() {
   depth_ = 0;
+  Records open = std::move(open_);
+  std::vector<Step> undo = std::move(undo_);
+  std::vector<Step> redo = std::move(redo_);
   open_.clear();
   undo_.clear();
   redo_.clear();

@@ -192,7 +192,7 @@ class ParamValueRestore : public RestoreObj, public ReferenceMaker {
   void Restore(int isUndo) override { block_->restoreValue(id_, before_); }
   void Redo() override { block_->restoreValue(id_, after_); }
   MSTR Description() override { return MSTR(L"Parameter change"); }
-  bool RefersTo(const void* object) const override { return object == block_; }
+  bool RefersTo(const void* object) const override { return object == static_cast<const ReferenceMaker*>(block_); }
 
   SClass_ID SuperClassID() override { return 0; }
   int NumRefs() override { return nodes_ ? 2 : 0; }
@@ -223,7 +223,7 @@ IParamBlock2::IParamBlock2(ParamBlockDesc2* desc, ReferenceMaker* owner) : desc_
   }
 }
 
-IParamBlock2::~IParamBlock2() { theHold.Discard(this); }
+IParamBlock2::~IParamBlock2() = default;
 
 IParamBlock2* CreateParameterBlock2(ParamBlockDesc2* pbdesc, ReferenceMaker* owner) {
   return new IParamBlock2(pbdesc, owner);

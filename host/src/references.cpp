@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "hold.h"
 #include "ref.h"
 
 BaseInterface* BaseInterface::GetInterface(Interface_ID id) {
@@ -24,6 +25,8 @@ RefTargetHandle RemapDir::CloneRef(RefTargetHandle from) {
 }
 
 ReferenceMaker::~ReferenceMaker() {
+  // Undo records of an object that is gone could only touch freed memory.
+  theHold.Discard(static_cast<ReferenceMaker*>(this));
   for (RefTargetHandle target : held_) {
     if (target != nullptr) target->RemoveDependent(this);
   }

@@ -21,6 +21,8 @@ struct BadInput {
   // Text the message must hold: the file and line, or the option at fault.
   std::string mentions;
 };
+// Test listings name a case by what its message must say, not by its bytes.
+void PrintTo(const BadInput& bad, std::ostream* os) { *os << bad.name; }
 
 int lineCount(const std::string& text) { return int(std::count(text.begin(), text.end(), '\n')); }
 

@@ -132,6 +132,7 @@ struct BadObj {
   int line;
   const char* mentions;
 };
+void PrintTo(const BadObj& bad, std::ostream* os) { *os << "line " << bad.line << ": " << bad.mentions; }
 
 class ObjParseErrors : public ::testing::TestWithParam<BadObj> {};
 

@@ -45,6 +45,7 @@ struct BadSelection {
   int line;
   const char* mentions;
 };
+void PrintTo(const BadSelection& bad, std::ostream* os) { *os << "line " << bad.line << ": " << bad.mentions; }
 
 class SelectionParseErrors : public ::testing::TestWithParam<BadSelection> {};
 

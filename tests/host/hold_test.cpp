@@ -172,4 +172,33 @@ TEST_F(UndoneParameters, ADeletedBlockTakesItsStepsAlong) {
   EXPECT_FALSE(theHold.Undo());
 }
 
+// Node changes are records that hold references themselves: dropping them comes back into the hold
+// while it is dropping them.
+TEST_F(UndoneParameters, RecordsHoldingNodesAreDroppedWithTheirBlockAndByFlush) {
+  INode* first = Scene::Get().CreateNode(L"first", nullptr);
+  INode* second = Scene::Get().CreateNode(L"second", nullptr);
+  for (INode* node : {first, second, first}) {
+    theHold.Begin();
+    block->SetValue(1, 0, node);
+    theHold.Put(new LoggedChange(log, 1));
+    theHold.Accept(L"Node");
+  }
+  ASSERT_TRUE(theHold.Undo());
+  ASSERT_EQ(theHold.UndoCount(), 2);
+  ASSERT_EQ(theHold.RedoCount(), 1);
+  block->DeleteMe();
+  block = nullptr;
+  EXPECT_EQ(theHold.UndoCount(), 2);  // the logged records are not the block's
+  ASSERT_TRUE(theHold.Undo());
+  EXPECT_EQ(log, (std::vector<std::string>{"undo 1", "undo 1"}));
+
+  IParamBlock2* other = CreateParameterBlock2(&desc, nullptr);
+  theHold.Begin();
+  other->SetValue(1, 0, second);
+  theHold.Accept(L"Node");
+  theHold.Flush();
+  EXPECT_EQ(theHold.UndoCount() + theHold.RedoCount(), 0);
+  other->DeleteMe();
+}
+
 }  // namespace

@@ -121,6 +121,38 @@ TEST_F(NodePicking, UndoRestoresThePreviousTargetInOneLabelledStep) {
   EXPECT_EQ(target(), other);
 }
 
+// With "Cache Target" on, the caches would otherwise keep the undone target's capture.
+TEST_F(NodePicking, UndoAndRedoOfATargetPickMakeTheCachesRecapture) {
+  ASSERT_TRUE(rollout->click(IDC_TARGET_PICK));
+  ASSERT_TRUE(ClickNodeInViewport(base));
+  sculpt->EvalWorldState(0);
+  vLocalMeshData* cache = CacheOf(sculpt);
+  ASSERT_NE(cache, nullptr);
+  ASSERT_EQ(cache->targetDirty, 0);
+  ASSERT_TRUE(rollout->click(IDC_TARGET_PICK));
+  ASSERT_TRUE(ClickNodeInViewport(other));
+  sculpt->EvalWorldState(0);
+  ASSERT_EQ(cache->targetDirty, 0);
+
+  ASSERT_TRUE(theHold.Undo());
+  EXPECT_EQ(target(), base);
+  EXPECT_EQ(cache->targetDirty, 1);
+  sculpt->EvalWorldState(0);
+  ASSERT_EQ(cache->targetDirty, 0);
+  ASSERT_TRUE(theHold.Redo());
+  EXPECT_EQ(target(), other);
+  EXPECT_EQ(cache->targetDirty, 1);
+}
+
+TEST_F(NodePicking, APickOutlivesItsModifierHarmlessly) {
+  ASSERT_TRUE(rollout->click(IDC_TARGET_PICK));
+  ASSERT_TRUE(ClickNodeInViewport(base));
+  rollout.reset();
+  Scene::Get().DeleteNode(sculpt);
+  sculpt = nullptr;
+  EXPECT_FALSE(theHold.Undo());
+}
+
 TEST_F(NodePicking, AnAsymmetryPickResetsNoCacheAndLeavesTheTargetButton) {
   Params(mod)->SetValue(kUndefObject, 0, base);
   sculpt->EvalWorldState(0);
