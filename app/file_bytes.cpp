@@ -1,11 +1,13 @@
 // Whole-file reading and writing through stdio, so errno gives the reason for every failure.
 #include "file_bytes.h"
 
-#include <filesystem>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <new>
+
+#include "file_paths.h"
 
 namespace {
 
@@ -19,7 +21,7 @@ std::string failure(const std::string& path, const std::string& what, int error)
 
 bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string& r_bytes, std::string& r_error) {
   r_bytes.clear();
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = OpenFile(path, "rb");
   if (file == nullptr) {
     r_error = failure(path, "cannot open", errno);
     return false;
@@ -54,7 +56,7 @@ bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string& r_byte
 }
 
 bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string& r_error) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::FILE* file = OpenFile(path, "wb");
   if (file == nullptr) {
     r_error = failure(path, "cannot create", errno);
     return false;
@@ -75,8 +77,8 @@ bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string
 
 bool MakeDirectories(const std::string& path, std::string& r_error) {
   std::error_code ec;
-  std::filesystem::create_directories(path, ec);
-  if (ec || !std::filesystem::is_directory(path)) {
+  std::filesystem::create_directories(FilePath(path), ec);
+  if (ec || !std::filesystem::is_directory(FilePath(path))) {
     r_error = path + ": cannot create folder: " + (ec ? ec.message() : std::string("not a folder"));
     return false;
   }

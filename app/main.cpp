@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "exit_codes.h"
 #include "apply_command.h"
+#include "command_line.h"
+#include "exit_codes.h"
 #include "check_command.h"
 #include "demo_command.h"
 #include "gizmo_command.h"
@@ -31,7 +32,7 @@ void printUsage(std::ostream& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> args = CommandLineArguments(argc, argv);
   std::string plugin = DefaultPluginPath();
   if (args.size() >= 2 && args[0] == "--plugin") {
     plugin = args[1];

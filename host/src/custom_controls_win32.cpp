@@ -237,6 +237,38 @@ void RefreshCustomControl(HWND window) {
   if (CustomStateOf(window) != nullptr) InvalidateRect(window, nullptr, TRUE);
 }
 
+namespace {
+
+CustomControlState* spinnerState(HWND control) {
+  CustomControlState* s = CustomStateOf(control);
+  return s != nullptr && s->kind == WindowKind::Spinner ? s : nullptr;
+}
+
+}  // namespace
+
+bool SpinnerValue(HWND control, float& r_value) {
+  const CustomControlState* s = spinnerState(control);
+  if (s == nullptr) return false;
+  r_value = s->value;
+  return true;
+}
+
+bool SetSpinnerValue(HWND control, float value) {
+  CustomControlState* s = spinnerState(control);
+  if (s == nullptr) return false;
+  s->value = value;
+  RefreshCustomControl(control);
+  return true;
+}
+
+bool SetSpinnerRange(HWND control, float low, float high) {
+  CustomControlState* s = spinnerState(control);
+  if (s == nullptr) return false;
+  s->minimum = low;
+  s->maximum = high;
+  return true;
+}
+
 ICustButton* GetICustButton(HWND window) {
   CustomControlState* s = CustomStateOf(window);
   return s != nullptr && s->kind == WindowKind::CustButton ? new CustButton(window) : nullptr;

@@ -1,7 +1,8 @@
-// Parameter maps: the rollout a class descriptor opens for a parameter block description. The map
-// builds the dialog from the description's template in the class's module, binds each control to
-// its parameter both ways, and hands every message on to the plug-in's user dialog procedure after
-// its own handling. Pick-node buttons only show their node's name here: picking is the plug-in's.
+// Parameter maps: the rollout a class descriptor opens for a parameter block description is a
+// dialog made from the description's template in the class's module (rollout_dialog.h). The map
+// binds each control to its parameter both ways through the controls' own state, and hands every
+// message on to the plug-in's user dialog procedure after its own handling, up to and including
+// WM_DESTROY. Pick-node buttons only show their node's name here: picking is the plug-in's.
 #include <cstdio>
 #include <cwchar>
 #include <map>
@@ -13,8 +14,8 @@
 #include "hold.h"
 #include "inode.h"
 #include "iparamm2.h"
-#include "module_resources.h"
-#include "window_tree.h"
+#include "rollout_dialog.h"
+#include "window_model.h"
 
 namespace {
 
@@ -49,21 +50,19 @@ bool parseNumber(const std::wstring& text, float& r_value) {
 class ParamMap : public IParamMap2 {
  public:
   ParamMap(ParamBlockDesc2* desc, IParamBlock2* block, HWND window) : desc_(desc), block_(block), window_(window) {
-    if (HWND__* w = LiveWindow(window_)) {
-      w->handler = [this](HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (window_ != nullptr) {
+      SetDialogHandler(window_, [this](HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
         return handle(msg, wParam, lParam);
-      };
+      });
       for (int i = 0; i < desc_->Count(); ++i) prepare(desc_->GetParamDefByIndex(i));
     }
     Invalidate(-1, -1);
   }
 
-  ~ParamMap() override {
-    if (proc_ != nullptr && LiveWindow(window_) != nullptr) forward(WM_DESTROY, 0, 0);
-    DestroyDialogWindow(window_);
-  }
+  // The dialog receives WM_DESTROY as it goes, which the map hands on to the procedure.
+  ~ParamMap() override { DestroyRolloutDialog(window_); }
 
-  HWND GetHWnd() override { return LiveWindow(window_); }
+  HWND GetHWnd() override { return live() ? window_ : nullptr; }
   IParamBlock2* GetParamBlock() override { return block_; }
   ParamMap2UserDlgProc* GetUserDlgProc() override { return proc_; }
   ParamBlockDesc2* Desc() const { return desc_; }
@@ -71,11 +70,11 @@ class ParamMap : public IParamMap2 {
   void SetUserDlgProc(ParamMap2UserDlgProc* proc) override {
     proc_ = proc;
     // The procedure joins an open dialog: it initialises as if the dialog had just opened.
-    if (proc_ != nullptr && LiveWindow(window_) != nullptr) forward(WM_INITDIALOG, 0, 0);
+    if (proc_ != nullptr && live()) forward(WM_INITDIALOG, 0, 0);
   }
 
   void Invalidate(ParamID id, int tabIndex) override {
-    if (LiveWindow(window_) == nullptr || block_ == nullptr) return;
+    if (!live() || block_ == nullptr) return;
     for (int i = 0; i < desc_->Count(); ++i) {
       const ParamDef& def = desc_->GetParamDefByIndex(i);
       if (def.hasUI && (id < 0 || def.ID == id)) show(def);
@@ -83,56 +82,55 @@ class ParamMap : public IParamMap2 {
   }
 
  private:
-  HWND__* control(int id) { return LiveControl(window_, id); }
+  bool live() const { return window_ != nullptr && WindowExists(window_) && !destroyed_; }
+  HWND control(int id) { return LiveControl(window_, id); }
 
   // Spinner limits from the parameter's range, and the template caption a pick button shows while
   // no node is assigned.
   void prepare(const ParamDef& def) {
     if (!def.hasUI) return;
     if (def.ctrl_type == TYPE_SPINNER && def.ctrl_IDs.size() >= 2) {
-      if (HWND__* spinner = control(def.ctrl_IDs[1])) {
-        float low = -3.0e38f, high = 3.0e38f;
-        if (def.hasRange) {
-          low = isFloatParam(def) ? def.range_low.f : float(def.range_low.i);
-          high = isFloatParam(def) ? def.range_high.f : float(def.range_high.i);
-        }
-        spinner->state.minimum = low;
-        spinner->state.maximum = high;
+      float low = -3.0e38f, high = 3.0e38f;
+      if (def.hasRange) {
+        low = isFloatParam(def) ? def.range_low.f : float(def.range_low.i);
+        high = isFloatParam(def) ? def.range_high.f : float(def.range_high.i);
       }
+      SetSpinnerRange(control(def.ctrl_IDs[1]), low, high);
     }
     if (def.ctrl_type == TYPE_PICKNODEBUTTON && !def.ctrl_IDs.empty()) {
-      if (HWND__* button = control(def.ctrl_IDs[0])) emptyCaptions_[def.ID] = button->state.text;
+      if (HWND button = control(def.ctrl_IDs[0])) emptyCaptions_[def.ID] = ControlText(button);
     }
   }
 
-  // Controls from the block.
+  // Controls from the block. These are the host's changes, not the user's: the controls tell the
+  // dialog nothing of them.
   void show(const ParamDef& def) {
+    QuietDialog quiet(window_);
     TimeValue t = GetCOREInterface()->GetTime();
     switch (def.ctrl_type) {
       case TYPE_SINGLECHEKBOX:
       case TYPE_CHECKBUTTON:
-        if (HWND__* c = def.ctrl_IDs.empty() ? nullptr : control(def.ctrl_IDs[0]))
-          c->state.checked = block_->GetInt(def.ID, t) != 0;
+        if (HWND c = def.ctrl_IDs.empty() ? nullptr : control(def.ctrl_IDs[0]))
+          SetControlChecked(c, block_->GetInt(def.ID, t) != 0);
         break;
       case TYPE_RADIO: {
         int value = block_->GetInt(def.ID, t);
         for (size_t k = 0; k < def.ctrl_IDs.size(); ++k) {
-          if (HWND__* c = control(def.ctrl_IDs[k])) c->state.checked = int(k) == value;
+          if (HWND c = control(def.ctrl_IDs[k])) SetControlChecked(c, int(k) == value);
         }
         break;
       }
       case TYPE_SPINNER: {
         float value = isFloatParam(def) ? block_->GetFloat(def.ID, t) : float(block_->GetInt(def.ID, t));
-        if (HWND__* edit = def.ctrl_IDs.empty() ? nullptr : control(def.ctrl_IDs[0]))
-          edit->state.text = formatNumber(value, !isFloatParam(def));
-        if (HWND__* spinner = def.ctrl_IDs.size() < 2 ? nullptr : control(def.ctrl_IDs[1]))
-          spinner->state.value = value;
+        if (HWND edit = def.ctrl_IDs.empty() ? nullptr : control(def.ctrl_IDs[0]))
+          SetControlText(edit, formatNumber(value, !isFloatParam(def)));
+        if (def.ctrl_IDs.size() >= 2) SetSpinnerValue(control(def.ctrl_IDs[1]), value);
         break;
       }
       case TYPE_PICKNODEBUTTON:
-        if (HWND__* c = def.ctrl_IDs.empty() ? nullptr : control(def.ctrl_IDs[0])) {
+        if (HWND c = def.ctrl_IDs.empty() ? nullptr : control(def.ctrl_IDs[0])) {
           INode* node = block_->GetINode(def.ID, t);
-          c->state.text = node != nullptr ? std::wstring(node->GetName()) : emptyCaptions_[def.ID];
+          SetControlText(c, node != nullptr ? std::wstring(node->GetName()) : emptyCaptions_[def.ID]);
         }
         break;
       default:
@@ -153,7 +151,7 @@ class ParamMap : public IParamMap2 {
 
   // The block from a control the user changed, as one undoable step.
   void takeFromControl(const ParamDef& def, int controlId) {
-    HWND__* c = control(controlId);
+    HWND c = control(controlId);
     if (c == nullptr || block_ == nullptr) return;
     TimeValue t = GetCOREInterface()->GetTime();
     bool ownStep = !theHold.Holding();
@@ -161,7 +159,7 @@ class ParamMap : public IParamMap2 {
     switch (def.ctrl_type) {
       case TYPE_SINGLECHEKBOX:
       case TYPE_CHECKBUTTON:
-        block_->SetValue(def.ID, t, c->state.checked ? 1 : 0);
+        block_->SetValue(def.ID, t, ControlChecked(c) ? 1 : 0);
         break;
       case TYPE_RADIO:
         for (size_t k = 0; k < def.ctrl_IDs.size(); ++k) {
@@ -169,9 +167,9 @@ class ParamMap : public IParamMap2 {
         }
         break;
       case TYPE_SPINNER: {
-        float value = c->state.value;
         bool fromEdit = controlId == def.ctrl_IDs[0];
-        if (!fromEdit || parseNumber(c->state.text, value)) {
+        float value = 0.0f;
+        if (fromEdit ? parseNumber(ControlText(c), value) : SpinnerValue(c, value)) {
           if (isFloatParam(def)) block_->SetValue(def.ID, t, value);
           else block_->SetValue(def.ID, t, int(value));
         }
@@ -185,7 +183,11 @@ class ParamMap : public IParamMap2 {
   }
 
   INT_PTR handle(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_COMMAND || msg == CC_SPINNER_CHANGE) {
+    if (destroyed_) return FALSE;
+    // A click or an edit's new text changes a parameter; other notifications (focus) do not.
+    bool changed = msg == CC_SPINNER_CHANGE ||
+                   (msg == WM_COMMAND && (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == EN_CHANGE));
+    if (changed) {
       int id = LOWORD(wParam);
       // A spinner reports through CC_SPINNER_CHANGE, every other control through WM_COMMAND.
       if (const ParamDef* def = boundTo(id)) {
@@ -194,7 +196,10 @@ class ParamMap : public IParamMap2 {
         if (spinnerMessage == isSpinner) takeFromControl(*def, id);
       }
     }
-    return forward(msg, wParam, lParam);
+    INT_PTR result = forward(msg, wParam, lParam);
+    // WM_DESTROY is the last message the procedure sees.
+    if (msg == WM_DESTROY) destroyed_ = true;
+    return result;
   }
 
   INT_PTR forward(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -205,6 +210,7 @@ class ParamMap : public IParamMap2 {
   ParamBlockDesc2* desc_;
   IParamBlock2* block_;
   HWND window_;
+  bool destroyed_ = false;
   ParamMap2UserDlgProc* proc_ = nullptr;
   std::map<ParamID, std::wstring> emptyCaptions_;
 };
@@ -233,17 +239,17 @@ void ClassDesc2::BeginEditParams(IObjParam* ip, ReferenceMaker* obj, ULONG flags
   for (ParamBlockDesc2* pbd : pbDescs_) {
     if (!(pbd->flags & P_AUTO_UI)) continue;
     IParamBlock2* block = blockOf(obj, pbd);
-    const ModuleResources* resources = ResourcesOfModule(HInstance());
-    const DialogTemplate* dialog = resources ? resources->FindDialog(unsigned(pbd->dlg_template)) : nullptr;
     HWND window = nullptr;
-    if (dialog != nullptr && block != nullptr) {
-      window = CreateDialogWindow(*dialog, moduleString(HInstance(), pbd->title));
-    } else {
+    std::wstring why;
+    if (!ModuleHasDialog(HInstance(), pbd->dlg_template))
+      why = L"its module has no dialog template " + std::to_wstring(pbd->dlg_template);
+    else if (block == nullptr)
+      why = L"the object has no parameter block for it";
+    else
+      window = CreateRolloutDialog(HInstance(), pbd->dlg_template, moduleString(HInstance(), pbd->title), why);
+    if (window == nullptr) {
       // The panel stays empty; the user is told why instead of seeing nothing.
       const MCHAR* name = ClassName();
-      std::wstring why = dialog == nullptr
-                             ? L"its module has no dialog template " + std::to_wstring(pbd->dlg_template)
-                             : std::wstring(L"the object has no parameter block for it");
       GetCOREInterface()->Report(L"The rollout of " + std::wstring(name ? name : L"this class") +
                                  L" cannot be shown: " + why + L".");
     }

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "file_paths.h"
+
 namespace {
 
 // Chunks hold at most 2 GiB, so no valid scene file is larger.
@@ -17,7 +19,7 @@ void setError(std::string* r_error, const std::string& path, const std::string& 
 }
 
 bool readAll(const std::string& path, std::string& r_bytes, std::string* r_error) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = OpenFile(path, "rb");
   if (file == nullptr) {
     setError(r_error, path, "cannot open", errno);
     return false;
@@ -54,7 +56,7 @@ bool SaveScene(const std::string& path, std::string* r_error) {
     return false;
   }
   std::string temporary = path + ".saving";
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+  std::FILE* file = OpenFile(temporary, "wb");
   if (file == nullptr) {
     setError(r_error, path, "cannot create " + temporary, errno);
     return false;
@@ -66,13 +68,12 @@ bool SaveScene(const std::string& path, std::string* r_error) {
     writeError = errno;
   }
   if (!written) {
-    std::remove(temporary.c_str());
+    RemoveFile(temporary);
     setError(r_error, path, "cannot write", writeError);
     return false;
   }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    int renameError = errno;
-    std::remove(temporary.c_str());
+  if (int renameError = RenameFileOver(temporary, path); renameError != 0) {
+    RemoveFile(temporary);
     setError(r_error, path, "cannot replace", renameError);
     return false;
   }

@@ -15,8 +15,6 @@
 namespace {
 
 #if !defined(_WIN32)
-constexpr unsigned kButtonClicked = 0;  // BN_CLICKED
-constexpr unsigned kEditChanged = 0x0300;  // EN_CHANGE
 
 HWND__* usableControl(HWND dialog, int id) {
   HWND__* control = LiveControl(dialog, id);
@@ -51,7 +49,7 @@ bool ClickControl(HWND dialog, int id) {
     default:
       return false;
   }
-  SendDialogMessage(dialog, WM_COMMAND, MakeCommandParam(id, kButtonClicked), reinterpret_cast<LPARAM>(control));
+  SendDialogMessage(dialog, WM_COMMAND, MakeCommandParam(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
   return true;
 }
 
@@ -69,7 +67,7 @@ bool TypeIntoControl(HWND dialog, int id, const std::wstring& text) {
   if (control == nullptr || (control->state.kind != WindowKind::Edit && control->state.kind != WindowKind::CustEdit))
     return false;
   control->state.text = text;
-  SendDialogMessage(dialog, WM_COMMAND, MakeCommandParam(id, kEditChanged), reinterpret_cast<LPARAM>(control));
+  SendDialogMessage(dialog, WM_COMMAND, MakeCommandParam(id, EN_CHANGE), reinterpret_cast<LPARAM>(control));
   return true;
 }
 #endif

@@ -235,6 +235,8 @@ std::wstring ControlText(HWND window) {
   return text;
 }
 
+void SetControlText(HWND window, const std::wstring& text) { SetWindowTextW(window, text.c_str()); }
+
 bool ControlChecked(HWND control) {
   if (const CustomControlState* custom = CustomStateOf(control)) return custom->checked;
   return SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;

@@ -8,10 +8,8 @@
 #include <vector>
 
 #include "resource_set.h"
+#include "rollout_dialog.h"
 #include "window_model.h"
-
-// A dialog's procedure: the host's handler of the messages the dialog receives.
-using DialogHandler = std::function<INT_PTR(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)>;
 
 struct HWND__ {
   WindowState state;
@@ -27,8 +25,6 @@ HWND CreateDialogWindow(const DialogTemplate& dialog, const std::wstring& title)
 void DestroyDialogWindow(HWND dialog);
 // `window` itself when it is live, else null.
 HWND__* LiveWindow(HWND window);
-// The live control `id` of `dialog`, or null.
-HWND__* LiveControl(HWND dialog, int id);
 // Hands a message to the procedure of `dialog`; 0 when it has none or the handle is stale.
 INT_PTR SendDialogMessage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 

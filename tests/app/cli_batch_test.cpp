@@ -53,6 +53,30 @@ TEST_F(ApplyBatch, EveryInputMatchingExitsZero) {
   ExpectPositions(ReadPositions("out/deeper/c.obj"), grid.Flipped(otherSculpt()));
 }
 
+// Artists name files in their own languages: every name reaches the file it names (on Windows, past
+// the ANSI code page), results keep their input's name, and a scene saved over itself is replaced.
+TEST_F(ApplyBatch, NamesOutsideAsciiWorkInEveryRole) {
+  const std::string base = "Basis \xd0\xb3\xd0\xbe\xd0\xbb\xd0\xbe\xd0\xb2\xd0\xb0.obj";
+  const std::string input = "\xe5\xbd\xa2 \xe2\x98\x83 \xf0\x9f\x98\x80.obj";
+  const std::string folder = "r\xc3\xa9sultats";
+  const std::string scene = folder + "/sc\xc3\xa8ne.vms";
+  Write(base, grid.ObjText(grid.Base()));
+  Write(input, grid.ObjText(sculpt));
+  for (int run = 0; run < 2; ++run) {
+    const RunResult r = Run({"apply", "--target", base, "--input", input, "--out-dir", folder, "--as", "mesh",
+                             "--save-scene", scene});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+  }
+  EXPECT_EQ(Entries(folder), (std::vector<std::string>{"sc\xc3\xa8ne.vms", input}));
+  ExpectPositions(ReadPositions(folder + "/" + input), grid.Mirrored(sculpt, true));
+
+  Write(input, grid.ObjText(sculpt) + "v 9 9 9\n");
+  const RunResult mismatch = Run({"apply", "--target", base, "--input", input, "--out-dir", folder, "--as", "mesh"});
+  EXPECT_EQ(mismatch.exitCode, 4);
+  EXPECT_NE(mismatch.err.find(input + " has 16 vertices, " + base + " has 15"), std::string::npos) << mismatch.err;
+}
+
 class ApplyTimings : public ApplyBatch, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(ApplyTimings, PrintsEachPhaseInOrderAndWritesTheSameResult) {

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "file_paths.h"
 #include "obj_mesh_file.h"
 #include "selection_file.h"
 
@@ -25,7 +26,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string readBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(FilePath(path), std::ios::binary);
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
@@ -179,7 +180,7 @@ RunResult CliTest::Run(const std::vector<std::string>& args) const {
 }
 
 void CliTest::Write(const std::string& name, const std::string& bytes) const {
-  fs::path path = Path(name);
+  fs::path path = FilePath(Path(name));
   fs::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary);
   out << bytes;
@@ -188,13 +189,13 @@ void CliTest::Write(const std::string& name, const std::string& bytes) const {
 
 std::string CliTest::Read(const std::string& name) const { return readBytes(Path(name)); }
 
-bool CliTest::Exists(const std::string& name) const { return fs::exists(Path(name)); }
+bool CliTest::Exists(const std::string& name) const { return fs::exists(FilePath(Path(name))); }
 
 std::vector<std::string> CliTest::Entries(const std::string& folder) const {
   std::vector<std::string> names;
   std::error_code ec;
-  for (const auto& entry : fs::directory_iterator(folder.empty() ? folder_ : Path(folder), ec)) {
-    names.push_back(entry.path().filename().string());
+  for (const auto& entry : fs::directory_iterator(FilePath(folder.empty() ? folder_ : Path(folder)), ec)) {
+    names.push_back(entry.path().filename().u8string());
   }
   std::sort(names.begin(), names.end());
   return names;

@@ -52,6 +52,9 @@ typedef HCURSOR__* HCURSOR;
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_DESTROY 0x0002
+// WM_COMMAND notification codes (the high word of wParam).
+#define BN_CLICKED 0
+#define EN_CHANGE 0x0300
 #define WM_USER 0x0400
 #define SW_HIDE 0
 

@@ -1,0 +1,26 @@
+// Arguments as UTF-8: argv itself on Linux, the wide command line on Windows.
+#include "command_line.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#include <shellapi.h>
+
+#include "strclass.h"
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return std::vector<std::string>(argv + 1, argv + argc);
+  std::vector<std::string> args;
+  for (int i = 1; i < count; ++i) args.push_back(MSTR(wide[i]).ToUTF8());
+  LocalFree(wide);
+  return args;
+}
+
+#else
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+#endif
