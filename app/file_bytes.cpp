@@ -1,4 +1,5 @@
-// Whole-file reading and writing through stdio, so errno gives the reason for every failure.
+// Whole-file reading through stdio, so errno gives the reason for every failure; writing through the
+// host's replacing write.
 #include "file_bytes.h"
 
 #include <cerrno>
@@ -56,23 +57,10 @@ bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string& r_byte
 }
 
 bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string& r_error) {
-  std::FILE* file = OpenFile(path, "wb");
-  if (file == nullptr) {
-    r_error = failure(path, "cannot create", errno);
-    return false;
-  }
-  const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file);
-  const int writeError = written == bytes.size() ? 0 : errno;
-  const bool closed = std::fclose(file) == 0;
-  if (written != bytes.size()) {
-    r_error = failure(path, "cannot write", writeError);
-    return false;
-  }
-  if (!closed) {
-    r_error = failure(path, "cannot write", errno);
-    return false;
-  }
-  return true;
+  const std::string failed = WriteFileReplacing(path, bytes);
+  if (failed.empty()) return true;
+  r_error = path + ": " + failed;
+  return false;
 }
 
 bool MakeDirectories(const std::string& path, std::string& r_error) {

@@ -13,8 +13,10 @@
 // mistaken input cannot exhaust memory. Returns false with r_error set on any failure.
 bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string& r_bytes, std::string& r_error);
 
-// Creates or truncates `path` and writes `bytes` to it. Returns false with r_error set when the file
-// cannot be opened, written or closed (a full disk shows up at the close).
+// Writes `bytes` as the whole content of `path`. An existing file is replaced only once the new
+// content is completely written (a full disk or a failed write leaves it as it was, so a result
+// written over its own input never loses the input). Returns false with r_error set when the file
+// cannot be created, written, closed or put in place.
 bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string& r_error);
 
 // Creates folder `path` and any missing parents (an existing folder is fine). Returns false with

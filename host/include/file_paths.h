@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 // fopen of a UTF-8 path; null with errno set on failure.
 std::FILE* OpenFile(const std::string& path, const char* mode);
@@ -19,3 +20,9 @@ bool RemoveFile(const std::string& path);
 
 // The path as the standard library's filesystem calls take it.
 std::filesystem::path FilePath(const std::string& path);
+
+// Writes `bytes` to `path` so that the file is always either what it was or the whole new content:
+// through a temporary file beside it ("<path>.saving"), renamed over it once written and closed. A
+// path that exists and is not a regular file (a device, a pipe) is written directly. Returns an
+// empty string, or the failure as "<what>: <reason>" ("cannot write: No space left on device").
+std::string WriteFileReplacing(const std::string& path, std::string_view bytes);

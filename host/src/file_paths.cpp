@@ -2,6 +2,8 @@
 #include "file_paths.h"
 
 #include <cerrno>
+#include <cstring>
+#include <system_error>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -55,3 +57,47 @@ bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0
 std::filesystem::path FilePath(const std::string& path) { return std::filesystem::path(path); }
 
 #endif
+
+namespace {
+
+std::string failure(const std::string& what, int error) {
+  return error != 0 ? what + ": " + std::strerror(error) : what;
+}
+
+// Writes and closes; a full disk often shows only at the close.
+std::string writeAndClose(std::FILE* file, std::string_view bytes) {
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  const int writeError = written ? 0 : errno;
+  const bool closed = std::fclose(file) == 0;
+  if (!written) return failure("cannot write", writeError);
+  if (!closed) return failure("cannot write", errno);
+  return std::string();
+}
+
+}  // namespace
+
+std::string WriteFileReplacing(const std::string& path, std::string_view bytes) {
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(FilePath(path), ec);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    std::FILE* file = OpenFile(path, "wb");
+    if (file == nullptr) return failure("cannot create", errno);
+    return writeAndClose(file, bytes);
+  }
+  // A link stays a link: the file it leads to is the one replaced.
+  std::string destination = path;
+  if (std::filesystem::is_symlink(std::filesystem::symlink_status(FilePath(path), ec))) {
+    const std::filesystem::path target = std::filesystem::canonical(FilePath(path), ec);
+    if (!ec) destination = target.u8string();
+  }
+  const std::string temporary = destination + ".saving";
+  std::FILE* file = OpenFile(temporary, "wb");
+  if (file == nullptr) return failure("cannot create", errno);
+  std::string written = writeAndClose(file, bytes);
+  if (written.empty()) {
+    if (int renameError = RenameFileOver(temporary, destination); renameError != 0)
+      written = failure("cannot replace", renameError);
+  }
+  if (!written.empty()) RemoveFile(temporary);
+  return written;
+}

@@ -1,4 +1,4 @@
-// Scene files on disk: whole-file reads, and writes through a temporary file renamed into place.
+// Scene files on disk: whole-file reads, and writes that replace a file only once complete.
 #include "scene_file.h"
 
 #include <cerrno>
@@ -55,26 +55,8 @@ bool SaveScene(const std::string& path, std::string* r_error) {
     setError(r_error, path, error, 0);
     return false;
   }
-  std::string temporary = path + ".saving";
-  std::FILE* file = OpenFile(temporary, "wb");
-  if (file == nullptr) {
-    setError(r_error, path, "cannot create " + temporary, errno);
-    return false;
-  }
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  int writeError = written ? 0 : errno;
-  if (std::fclose(file) != 0 && written) {
-    written = false;
-    writeError = errno;
-  }
-  if (!written) {
-    RemoveFile(temporary);
-    setError(r_error, path, "cannot write", writeError);
-    return false;
-  }
-  if (int renameError = RenameFileOver(temporary, path); renameError != 0) {
-    RemoveFile(temporary);
-    setError(r_error, path, "cannot replace", renameError);
+  if (std::string failure = WriteFileReplacing(path, bytes); !failure.empty()) {
+    setError(r_error, path, failure, 0);
     return false;
   }
   return true;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -32,6 +33,44 @@ TEST(FileBytes, RefusesAFileOverTheLimit) {
   EXPECT_EQ(error, path + ": larger than the limit of 100000 bytes");
   EXPECT_TRUE(back.empty());
   std::remove(path.c_str());
+}
+
+// Results are often written over their own inputs: an existing file changes only once the new
+// content is whole, and nothing is left beside it.
+TEST(FileBytes, ReplacesAnExistingFileOnlyWhenTheWriteSucceeds) {
+  const std::string path = tempPath("replaced.obj");
+  std::string error, back;
+  ASSERT_TRUE(WriteFileBytes(path, "old sculpt", error)) << error;
+  ASSERT_TRUE(WriteFileBytes(path, "new result", error)) << error;
+  ASSERT_TRUE(ReadFileBytes(path, 100, back, error)) << error;
+  EXPECT_EQ(back, "new result");
+  EXPECT_FALSE(std::filesystem::exists(path + ".saving"));
+
+  // The temporary cannot be made: the write fails and the file keeps its content.
+  std::filesystem::create_directory(path + ".saving");
+  EXPECT_FALSE(WriteFileBytes(path, "lost?", error));
+  EXPECT_EQ(error.rfind(path + ": cannot create", 0), 0u) << error;
+  ASSERT_TRUE(ReadFileBytes(path, 100, back, error)) << error;
+  EXPECT_EQ(back, "new result");
+  std::filesystem::remove(path + ".saving");
+  std::remove(path.c_str());
+}
+
+TEST(FileBytes, WritesThroughALinkAndKeepsIt) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "making links needs a privilege on Windows";
+#endif
+  const std::string target = tempPath("linked.obj"), link = tempPath("link.obj");
+  std::string error, back;
+  ASSERT_TRUE(WriteFileBytes(target, "before", error)) << error;
+  std::filesystem::remove(link);
+  std::filesystem::create_symlink(target, link);
+  ASSERT_TRUE(WriteFileBytes(link, "after", error)) << error;
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  ASSERT_TRUE(ReadFileBytes(target, 100, back, error)) << error;
+  EXPECT_EQ(back, "after");
+  std::filesystem::remove(link);
+  std::remove(target.c_str());
 }
 
 TEST(FileBytes, NamesTheFileWhenWritingFails) {
