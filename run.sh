@@ -79,6 +79,13 @@ windows_libraries() (
   tests/windows/check_x86_dlm.sh
 )
 
+# Runs one stage and says how long it took, so a slow stage shows in the log.
+stage() {
+  local started=$SECONDS
+  "$@"
+  echo "run.sh: $1 took $((SECONDS - started)) s"
+}
+
 case "${1:-}" in
   demo)
     install_packages "${packages[@]}"
@@ -87,12 +94,12 @@ case "${1:-}" in
     ;;
   test)
     install_packages "${packages[@]}" "${fuzz_packages[@]}"
-    build
-    default_suite
-    short_soak
-    fuzzers
-    sanitize_suite
-    windows_libraries
+    stage build
+    stage default_suite
+    stage short_soak
+    stage fuzzers
+    stage sanitize_suite
+    stage windows_libraries
     ;;
   windows)
     install_packages "${packages[@]}"

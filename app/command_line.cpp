@@ -1,4 +1,5 @@
-// Arguments as UTF-8: argv itself on Linux, the wide command line on Windows.
+// Arguments and console text as UTF-8: nothing to convert on Linux; on Windows the wide command line
+// and the console's UTF-8 code page.
 #include "command_line.h"
 
 #if defined(_WIN32)
@@ -17,10 +18,14 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   return args;
 }
 
+void UseUtf8Console() { SetConsoleOutputCP(CP_UTF8); }
+
 #else
 
 std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   return std::vector<std::string>(argv + 1, argv + argc);
 }
+
+void UseUtf8Console() {}
 
 #endif

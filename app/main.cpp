@@ -32,6 +32,7 @@ void printUsage(std::ostream& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  UseUtf8Console();
   std::vector<std::string> args = CommandLineArguments(argc, argv);
   std::string plugin = DefaultPluginPath();
   if (args.size() >= 2 && args[0] == "--plugin") {
