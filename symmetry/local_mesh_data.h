@@ -48,6 +48,19 @@ class vLocalMeshData : public LocalModData {
   void resetTarget();  // forget target and partners; the next evaluation captures again
   void resetMatch();   // forget the partners; the next evaluation pairs again
 
+  // The triangle and polygon paths' rule: with constant update off, the stored result is replayed
+  // unless there is none or the cache asks for a new evaluation.
+  bool replaysResult(int constantUpdate) const {
+    return constantUpdate != 1 && resultVerts.Count() > 0 && needsUpdate != 1 && targetDirty != 1;
+  }
+
+  // The evaluation's mirrorAxis: another axis than the last evaluation's makes the partners stale.
+  void noteAxis(int axis) {
+    if (axis == lastAxis) return;
+    lastAxis = axis;
+    matchDirty = 1;
+  }
+
   int resultValid = 0;
   int needsUpdate = 0;
   int targetDirty = 0;

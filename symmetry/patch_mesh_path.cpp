@@ -222,10 +222,7 @@ void ModifyPatchObject(ambiflex* mod, PatchObject* obj, TimeValue t, ModContext&
   const int n = patch.numVerts;
   const int nv = patch.numVecs;
   pb->GetValue(mirrorAxis, t, axis, valid);
-  if (axis != cache->lastAxis) {
-    cache->lastAxis = axis;
-    cache->matchDirty = 1;
-  }
+  cache->noteAxis(axis);
 
   const bool fullEvaluation = constant == 1 || cache->resultVerts.Count() == 0 || cache->resultVecs.Count() == 0 ||
                               cache->resultVertFlags.Count() == 0 || cache->needsUpdate != 0;
@@ -235,8 +232,7 @@ void ModifyPatchObject(ambiflex* mod, PatchObject* obj, TimeValue t, ModContext&
     return;
   }
 
-  const int planeAxis = PlaneAxis(axis);
-  const MirrorMatrices matrices = BuildMirrorMatrices(planeAxis, offset);
+  const MirrorMatrices matrices = BuildMirrorMatrices(PlaneAxis(axis), offset);
   // A target whose tables disagree in length (a damaged cache) is captured afresh.
   const bool targetHeld = keepTarget != 0 && cache->targetVerts.Count() > 0 && cache->targetVecs.Count() > 0 &&
                           cache->targetVertFlags.Count() == cache->targetVerts.Count() && cache->targetDirty == 0;
@@ -255,12 +251,8 @@ void ModifyPatchObject(ambiflex* mod, PatchObject* obj, TimeValue t, ModContext&
   if (op == kOperationMirror || op == kOperationFlip || op == kOperationReset) {
     if (n == cache->targetVerts.Count() && nv == cache->targetVecs.Count()) {
       SetResultValid(mod, cache, 1);
-      OperationOptions options;
-      options.axis = planeAxis;
-      options.offset = offset;
-      options.direction = side;
-      options.resetCentreVerts = alignCentre == 1;
-      options.ignoreSelection = ignoreSelection == 1;
+      // The patch path has no selection-only mode.
+      const OperationOptions options = MakeOperationOptions(axis, offset, side, alignCentre, ignoreSelection, 0);
       applyOperation(op, patch, *cache, matrices, options);
     } else {
       SetResultValid(mod, cache, 0);

@@ -92,16 +92,11 @@ void ModifyPolyObject(ambiflex* mod, PolyObject* obj, TimeValue t, ModContext& m
   pb->GetValue(UVDominance, t, asymmetry.uvDominance, valid);
   pb->GetValue(NormXforms, t, asymmetry.normXforms, valid);
   pb->GetValue(mirrorAxis, t, capture.axis, valid);
-  if (capture.axis != cache->lastAxis) {
-    cache->lastAxis = capture.axis;
-    cache->matchDirty = 1;
-  }
+  cache->noteAxis(capture.axis);
 
   MNMesh& mm = obj->GetMesh();
   const int n = mm.numv;
-  bool fullEvaluation = cache->resultVerts.Count() == 0 || cache->needsUpdate == 1 || constant == 1 ||
-                        cache->targetDirty == 1;
-  if (!fullEvaluation) {
+  if (cache->replaysResult(constant)) {
     the_listener->edit_stream->puts(L"Deformed from Cache\n");
     if (n == cache->resultVerts.Count() && n == cache->targetVerts.Count()) {
       const Point3* stored = cache->resultVerts.Addr(0);
@@ -140,13 +135,8 @@ void ModifyPolyObject(ambiflex* mod, PolyObject* obj, TimeValue t, ModContext& m
   if (op == kOperationMirror || op == kOperationFlip || op == kOperationReset) {
     if (n == cache->targetVerts.Count()) {
       SetResultValid(mod, cache, 1);
-      OperationOptions options;
-      options.axis = PlaneAxis(capture.axis);
-      options.offset = capture.offset;
-      options.direction = side;
-      options.resetCentreVerts = alignCentre == 1;
-      options.ignoreSelection = ignoreSelection == 1;
-      options.selectionOnly = selectionOnly != 0;
+      const OperationOptions options =
+          MakeOperationOptions(capture.axis, capture.offset, side, alignCentre, ignoreSelection, selectionOnly);
       applyOperation(op, mm, cache, matrices, options, masks == 1 ? &base : nullptr, invert != 0, record);
     } else {
       SetResultValid(mod, cache, 0);

@@ -52,16 +52,11 @@ void ModifyTriObject(ambiflex* mod, TriObject* obj, TimeValue t, ModContext& mc)
   pb->GetValue(ignoreSO, t, ignoreSelection, valid);
   pb->GetValue(axisOffset, t, capture.offset, valid);
   pb->GetValue(mirrorAxis, t, capture.axis, valid);
-  if (capture.axis != cache->lastAxis) {
-    cache->lastAxis = capture.axis;
-    cache->matchDirty = 1;
-  }
+  cache->noteAxis(capture.axis);
 
   Mesh& mesh = obj->GetMesh();
   const int n = mesh.numVerts;
-  bool fullEvaluation = cache->resultVerts.Count() == 0 || cache->needsUpdate == 1 || constant == 1 ||
-                        cache->targetDirty == 1;
-  if (!fullEvaluation) {
+  if (cache->replaysResult(constant)) {
     if (n == cache->resultVerts.Count() && n == cache->targetVerts.Count()) {
       if (n > 0) std::memcpy(mesh.verts, cache->resultVerts.Addr(0), sizeof(Point3) * size_t(n));
     } else {
@@ -107,13 +102,8 @@ void ModifyTriObject(ambiflex* mod, TriObject* obj, TimeValue t, ModContext& mc)
         selection.weights = mesh.vertexFloat(VDATA_SELECT);
         selection.weightCount = selection.weights ? n : 0;
       }
-      OperationOptions options;
-      options.axis = PlaneAxis(capture.axis);
-      options.offset = capture.offset;
-      options.direction = side;
-      options.resetCentreVerts = alignCentre == 1;
-      options.ignoreSelection = ignoreSelection == 1;
-      options.selectionOnly = selectionOnly != 0;
+      const OperationOptions options =
+          MakeOperationOptions(capture.axis, capture.offset, side, alignCentre, ignoreSelection, selectionOnly);
       ApplyVertexOperation(op, n > 0 ? mesh.verts : nullptr, n, *cache, matrices, options, selection, gate,
                            record.data());
     } else {
