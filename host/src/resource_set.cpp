@@ -3,9 +3,7 @@
 
 #include <cctype>
 
-namespace {
-
-bool sameClass(const std::string& name, const char* windowsClass) {
+bool SameWindowClass(const std::string& name, const char* windowsClass) {
   std::size_t i = 0;
   for (; i < name.size() && windowsClass[i]; ++i) {
     if (std::tolower(static_cast<unsigned char>(name[i])) !=
@@ -15,13 +13,11 @@ bool sameClass(const std::string& name, const char* windowsClass) {
   return i == name.size() && !windowsClass[i];
 }
 
-}  // namespace
-
 ControlKind controlKind(const DialogControl& control) {
   using namespace ResourceStyle;
-  if (sameClass(control.className, "Static")) return ControlKind::StaticText;
-  if (sameClass(control.className, "Edit")) return ControlKind::Edit;
-  if (!sameClass(control.className, "Button")) return ControlKind::Custom;
+  if (SameWindowClass(control.className, "Static")) return ControlKind::StaticText;
+  if (SameWindowClass(control.className, "Edit")) return ControlKind::Edit;
+  if (!SameWindowClass(control.className, "Button")) return ControlKind::Custom;
   switch (control.style & kTypeMask) {
     case kPushButton:
     case kDefPushButton:

@@ -100,3 +100,5 @@ enum class ControlKind {
   Custom,  // any other class, or a "Button" style this host does not model
 };
 ControlKind controlKind(const DialogControl& control);
+// Whether class name `name` names `windowsClass`, ignoring ASCII case as Windows does.
+bool SameWindowClass(const std::string& name, const char* windowsClass);

@@ -1,10 +1,10 @@
 // The window model: dialogs made from templates, the registry that tells live handles from stale
 // ones, message delivery and the read access host programs use.
-#include <cctype>
 #include <map>
 #include <memory>
 
 #include "strclass.h"
+#include "window_kinds.h"
 #include "window_tree.h"
 
 namespace {
@@ -13,50 +13,6 @@ namespace {
 std::map<HWND__*, std::unique_ptr<HWND__>>& windows() {
   static std::map<HWND__*, std::unique_ptr<HWND__>> all;
   return all;
-}
-
-bool sameClass(const std::string& name, const char* other) {
-  std::size_t i = 0;
-  for (; i < name.size() && other[i]; ++i) {
-    if (std::tolower(static_cast<unsigned char>(name[i])) != std::tolower(static_cast<unsigned char>(other[i])))
-      return false;
-  }
-  return i == name.size() && !other[i];
-}
-
-WindowKind kindOf(const DialogControl& control) {
-  switch (controlKind(control)) {
-    case ControlKind::PushButton:
-      return WindowKind::PushButton;
-    case ControlKind::CheckBox:
-      return WindowKind::CheckBox;
-    case ControlKind::RadioButton:
-      return WindowKind::RadioButton;
-    case ControlKind::GroupBox:
-      return WindowKind::GroupBox;
-    case ControlKind::StaticText:
-      return WindowKind::StaticText;
-    case ControlKind::Edit:
-      return WindowKind::Edit;
-    case ControlKind::Custom:
-      break;
-  }
-  if (sameClass(control.className, "CustButton")) return WindowKind::CustButton;
-  if (sameClass(control.className, "CustEdit")) return WindowKind::CustEdit;
-  if (sameClass(control.className, "SpinnerControl")) return WindowKind::Spinner;
-  return WindowKind::Custom;
-}
-
-TextAlignment alignmentOf(const DialogControl& control, WindowKind kind) {
-  if (kind != WindowKind::StaticText) return TextAlignment::Left;
-  switch (control.style & ResourceStyle::kTypeMask) {
-    case ResourceStyle::kStaticCenter:
-      return TextAlignment::Centre;
-    case ResourceStyle::kStaticRight:
-      return TextAlignment::Right;
-    default:
-      return TextAlignment::Left;
-  }
 }
 
 HWND__* adopt(std::unique_ptr<HWND__> window) {
@@ -84,7 +40,7 @@ HWND CreateDialogWindow(const DialogTemplate& dialog, const std::wstring& title)
     auto child = std::make_unique<HWND__>();
     WindowState& c = child->state;
     c.id = control.id;
-    c.kind = kindOf(control);
+    c.kind = WindowKindOf(control);
     c.className = MSTR::FromUTF8(control.className).str();
     c.text = MSTR::FromUTF8(control.caption).str();
     c.x = control.x;
@@ -92,7 +48,7 @@ HWND CreateDialogWindow(const DialogTemplate& dialog, const std::wstring& title)
     c.width = control.width;
     c.height = control.height;
     c.style = control.style;
-    c.alignment = alignmentOf(control, c.kind);
+    c.alignment = TextAlignmentOf(control, c.kind);
     c.enabled = (control.style & ResourceStyle::kDisabled) == 0;
     c.visible = (control.style & ResourceStyle::kVisible) != 0;
     child->parent = parent;

@@ -7,6 +7,7 @@
 
 #include "dialog_template_win32.h"
 #include "window_host_win32.h"
+#include "window_kinds.h"
 
 namespace {
 
@@ -34,45 +35,16 @@ DialogRecord* dialogRecord(HWND dialog) {
   return it != registry().dialogs.end() && IsWindow(dialog) ? it->second.get() : nullptr;
 }
 
-bool sameClass(const std::string& name, const char* other) {
-  return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), int(name.size()), other, -1) == CSTR_EQUAL;
-}
-
-WindowKind kindOf(const DialogControl& control) {
-  switch (controlKind(control)) {
-    case ControlKind::PushButton: return WindowKind::PushButton;
-    case ControlKind::CheckBox: return WindowKind::CheckBox;
-    case ControlKind::RadioButton: return WindowKind::RadioButton;
-    case ControlKind::GroupBox: return WindowKind::GroupBox;
-    case ControlKind::StaticText: return WindowKind::StaticText;
-    case ControlKind::Edit: return WindowKind::Edit;
-    case ControlKind::Custom: break;
-  }
-  if (sameClass(control.className, "CustButton")) return WindowKind::CustButton;
-  if (sameClass(control.className, "CustEdit")) return WindowKind::CustEdit;
-  if (sameClass(control.className, "SpinnerControl")) return WindowKind::Spinner;
-  return WindowKind::Custom;
-}
-
-TextAlignment alignmentOf(const DialogControl& control, WindowKind kind) {
-  if (kind != WindowKind::StaticText) return TextAlignment::Left;
-  switch (control.style & ResourceStyle::kTypeMask) {
-    case ResourceStyle::kStaticCenter: return TextAlignment::Centre;
-    case ResourceStyle::kStaticRight: return TextAlignment::Right;
-    default: return TextAlignment::Left;
-  }
-}
-
 WindowState controlState(const DialogControl& control) {
   WindowState s;
   s.id = control.id;
-  s.kind = kindOf(control);
+  s.kind = WindowKindOf(control);
   s.x = control.x;
   s.y = control.y;
   s.width = control.width;
   s.height = control.height;
   s.style = control.style;
-  s.alignment = alignmentOf(control, s.kind);
+  s.alignment = TextAlignmentOf(control, s.kind);
   return s;
 }
 
