@@ -9,6 +9,7 @@
 #include "exit_codes.h"
 #include "file_bytes.h"
 #include "host_mesh_builder.h"
+#include "modstack.h"
 #include "obj_mesh_file.h"
 #include "parameter_text.h"
 #include "scene_file.h"
@@ -37,22 +38,33 @@ struct UsageError {
   std::string message;
 };
 
-class Timer {
+// Seconds spent in each phase over the whole batch, printed once at the end in phase order:
+// "timing <phase> <seconds>" on standard error.
+class PhaseTimes {
  public:
-  explicit Timer(bool on) : on_(on) {}
-  void Phase(std::ostream& err, const char* name) {
-    auto now = std::chrono::steady_clock::now();
-    if (on_) {
-      char line[96];
-      std::snprintf(line, sizeof(line), "timing %s %.6f\n", name, std::chrono::duration<double>(now - start_).count());
-      err << line;
-    }
+  enum Phase { kRead, kFirstEvaluation, kSecondEvaluation, kReplay, kWrite, kPhases };
+
+  explicit PhaseTimes(bool on) : on_(on) {}
+  void Start() { start_ = std::chrono::steady_clock::now(); }
+  // Adds the time since Start to `phase`, and starts again.
+  void Stop(Phase phase) {
+    const auto now = std::chrono::steady_clock::now();
+    seconds_[phase] += std::chrono::duration<double>(now - start_).count();
     start_ = now;
   }
-  void Restart() { start_ = std::chrono::steady_clock::now(); }
+  void Print(std::ostream& err) const {
+    if (!on_) return;
+    static const char* const kNames[kPhases] = {"read", "first-evaluation", "second-evaluation", "replay", "write"};
+    for (int phase = 0; phase < kPhases; ++phase) {
+      char line[96];
+      std::snprintf(line, sizeof(line), "timing %s %.6f\n", kNames[phase], seconds_[phase]);
+      err << line;
+    }
+  }
 
  private:
   bool on_;
+  double seconds_[kPhases] = {};
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
@@ -140,16 +152,6 @@ std::string countMismatch(const std::string& input, size_t inputCount, const std
          std::to_string(baseCount) + ": both must share vertex count and order";
 }
 
-// One input of the batch, from reading to writing.
-struct Job {
-  std::string path;
-  ObjMesh mesh;
-  INode* node = nullptr;
-  bool failed = false;
-  std::vector<Point3> result;
-  std::vector<float> resultSelection;
-};
-
 }  // namespace
 
 int RunApplyCommand(const std::vector<std::string>& args, const std::string& pluginPath, std::ostream& out,
@@ -161,7 +163,7 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
     err << "velomorph apply: " << e.message << "\n";
     return kExitUsage;
   }
-  Timer timer(options.timings);
+  PhaseTimes times(options.timings);
   int exitCode = kExitOk;
   auto fail = [&](int code, const std::string& message) {
     err << "velomorph: " << message << "\n";
@@ -204,23 +206,7 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
     }
     asymmetry = std::move(r.mesh);
   }
-  std::vector<Job> jobs;
-  for (const std::string& path : options.inputs) {
-    Job job;
-    job.path = path;
-    ObjReadResult r = ReadObjFile(path);
-    if (!r.ok) {
-      fail(kExitUnreadable, r.error);
-      continue;
-    }
-    if (r.mesh.positions.size() != base.mesh.positions.size()) {
-      fail(kExitMismatch, countMismatch(path, r.mesh.positions.size(), options.target, base.mesh.positions.size()));
-      continue;
-    }
-    job.mesh = std::move(r.mesh);
-    jobs.push_back(std::move(job));
-  }
-  timer.Phase(err, "read");
+  times.Stop(PhaseTimes::kRead);
 
   PluginSession session;
   std::string error;
@@ -245,73 +231,88 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
     INode* asymNodeRef = scene.AddNode(NodeNameForFile(options.asymmetry), asym);
     scene.params()->SetValue(14, 0, asymNodeRef);
   }
-  for (Job& job : jobs) {
-    Object* obj = BuildHostObject(job.mesh, options.kind, error);
-    if (obj == nullptr) {
-      fail(kExitUnreadable, baseName(job.path) + ": " + error);
-      job.failed = true;
-      continue;
-    }
-    if (!selection.empty()) ApplyVertexSelection(obj, selection);
-    job.node = scene.AddInput(NodeNameForFile(job.path), obj);
-  }
   for (const auto& [name, value] : options.settings) {
     if (!SetParameterFromText(scene.params(), name, value, error)) {
       err << "velomorph apply: " << error << "\n";
       return kExitUsage;
     }
   }
-
-  timer.Restart();
-  for (Job& job : jobs) {
-    if (job.node == nullptr) continue;
-    size_t reportsBefore = GetCOREInterface()->Reports().size();
-    Object* result = scene.Evaluate(job.node);
-    // The host skips a modifier that fails and hands the mesh on unchanged: that is no result.
-    if (GetCOREInterface()->Reports().size() != reportsBefore) {
-      fail(kExitModifierFailed, baseName(job.path) + ": " + MSTR(GetCOREInterface()->Reports().back()).ToUTF8());
-      job.failed = true;
-      continue;
-    }
-    job.result = ObjectPositions(result);
-    if (!options.selectionOut.empty()) job.resultSelection = ObjectSelectionWeights(result);
-  }
-  timer.Phase(err, "first-evaluation");
-  if (options.timings) {
-    // The same work again with the target and partners held, then the frozen result replayed.
-    scene.Call(L"reset");
-    timer.Restart();
-    for (Job& job : jobs) {
-      if (job.node != nullptr) scene.Evaluate(job.node);
-    }
-    timer.Phase(err, "second-evaluation");
-    int constant = scene.params()->GetInt(5);
-    scene.params()->SetValue(5, 0, 0);
-    timer.Restart();
-    for (Job& job : jobs) {
-      if (job.node != nullptr) scene.Evaluate(job.node);
-    }
-    timer.Phase(err, "replay");
-    scene.params()->SetValue(5, 0, constant);
-  }
-
-  timer.Restart();
   if (!options.outDir.empty() && !MakeDirectories(options.outDir, error)) {
     fail(kExitUnreadable, error);
     return exitCode;
   }
-  for (Job& job : jobs) {
-    if (job.node == nullptr || job.failed) continue;
-    std::string path = options.out.empty() ? options.outDir + "/" + baseName(job.path) : options.out;
-    if (!WriteObjWithPositions(job.mesh, job.result, path, error)) {
-      fail(kExitUnreadable, error);
+
+  // The inputs run one at a time, each read, evaluated, written and let go before the next, so a
+  // batch of dense shapes needs no more memory than one. Without --save-scene they take turns on
+  // one node, whose cache keeps the captured target and partners: the target is paired once per
+  // batch. A saved scene holds every input as a node of its own.
+  const bool keepNodes = !options.saveScene.empty();
+  INode* shared = nullptr;
+  for (const std::string& path : options.inputs) {
+    times.Start();
+    ObjReadResult input = ReadObjFile(path);
+    times.Stop(PhaseTimes::kRead);
+    if (!input.ok) {
+      fail(kExitUnreadable, input.error);
       continue;
     }
-    if (!options.selectionOut.empty() && !WriteSelectionFile(job.resultSelection, options.selectionOut, error)) {
+    if (input.mesh.positions.size() != base.mesh.positions.size()) {
+      fail(kExitMismatch, countMismatch(path, input.mesh.positions.size(), options.target, base.mesh.positions.size()));
+      continue;
+    }
+    Object* obj = BuildHostObject(input.mesh, options.kind, error);
+    if (obj == nullptr) {
+      fail(kExitUnreadable, baseName(path) + ": " + error);
+      continue;
+    }
+    if (!selection.empty()) ApplyVertexSelection(obj, selection);
+    INode* node = nullptr;
+    if (keepNodes || shared == nullptr) {
+      node = scene.AddInput(NodeNameForFile(path), obj);
+      if (!keepNodes) shared = node;
+    } else {
+      // The next input under the same stack; its result is computed afresh, not replayed.
+      node = shared;
+      static_cast<IDerivedObject*>(node->GetObjectRef())->ReferenceObject(obj);
+      scene.Call(L"reset");
+    }
+
+    times.Start();
+    size_t reportsBefore = GetCOREInterface()->Reports().size();
+    Object* evaluated = scene.Evaluate(node);
+    times.Stop(PhaseTimes::kFirstEvaluation);
+    // The host skips a modifier that fails and hands the mesh on unchanged: that is no result.
+    if (GetCOREInterface()->Reports().size() != reportsBefore) {
+      fail(kExitModifierFailed, baseName(path) + ": " + MSTR(GetCOREInterface()->Reports().back()).ToUTF8());
+      continue;
+    }
+    const std::vector<Point3> result = ObjectPositions(evaluated);
+    std::vector<float> resultSelection;
+    if (!options.selectionOut.empty()) resultSelection = ObjectSelectionWeights(evaluated);
+    if (options.timings) {
+      // The same work again with the target and partners held, then the frozen result replayed.
+      scene.Call(L"reset");
+      times.Start();
+      scene.Evaluate(node);
+      times.Stop(PhaseTimes::kSecondEvaluation);
+      int constant = scene.params()->GetInt(5);
+      scene.params()->SetValue(5, 0, 0);
+      times.Start();
+      scene.Evaluate(node);
+      times.Stop(PhaseTimes::kReplay);
+      scene.params()->SetValue(5, 0, constant);
+    }
+
+    times.Start();
+    std::string outPath = options.out.empty() ? options.outDir + "/" + baseName(path) : options.out;
+    if (!WriteObjWithPositions(input.mesh, result, outPath, error)) {
+      fail(kExitUnreadable, error);
+    } else if (!options.selectionOut.empty() && !WriteSelectionFile(resultSelection, options.selectionOut, error)) {
       fail(kExitUnreadable, error);
     }
+    times.Stop(PhaseTimes::kWrite);
   }
-  timer.Phase(err, "write");
+  times.Print(err);
   if (!options.saveScene.empty() && !SaveScene(options.saveScene, &error)) fail(kExitUnreadable, error);
   return exitCode;
 }
