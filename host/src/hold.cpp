@@ -46,6 +46,7 @@ void Hold::Accept(const MCHAR* name) {
   step.records = std::move(open_);
   open_.clear();
   undo_.push_back(std::move(step));
+  // Destroyed on return, once redo_ is empty (see discardFrom).
   std::vector<Step> dropped = std::move(redo_);
   redo_.clear();
 }

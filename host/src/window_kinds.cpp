@@ -35,3 +35,16 @@ TextAlignment TextAlignmentOf(const DialogControl& control, WindowKind kind) {
       return TextAlignment::Left;
   }
 }
+
+WindowState ControlStateFromTemplate(const DialogControl& control) {
+  WindowState s;
+  s.id = control.id;
+  s.kind = WindowKindOf(control);
+  s.x = control.x;
+  s.y = control.y;
+  s.width = control.width;
+  s.height = control.height;
+  s.style = control.style;
+  s.alignment = TextAlignmentOf(control, s.kind);
+  return s;
+}

@@ -39,16 +39,9 @@ HWND CreateDialogWindow(const DialogTemplate& dialog, const std::wstring& title)
   for (const DialogControl& control : dialog.controls) {
     auto child = std::make_unique<HWND__>();
     WindowState& c = child->state;
-    c.id = control.id;
-    c.kind = WindowKindOf(control);
+    c = ControlStateFromTemplate(control);
     c.className = MSTR::FromUTF8(control.className).str();
     c.text = MSTR::FromUTF8(control.caption).str();
-    c.x = control.x;
-    c.y = control.y;
-    c.width = control.width;
-    c.height = control.height;
-    c.style = control.style;
-    c.alignment = TextAlignmentOf(control, c.kind);
     c.enabled = (control.style & ResourceStyle::kDisabled) == 0;
     c.visible = (control.style & ResourceStyle::kVisible) != 0;
     child->parent = parent;

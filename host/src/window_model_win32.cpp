@@ -35,19 +35,6 @@ DialogRecord* dialogRecord(HWND dialog) {
   return it != registry().dialogs.end() && IsWindow(dialog) ? it->second.get() : nullptr;
 }
 
-WindowState controlState(const DialogControl& control) {
-  WindowState s;
-  s.id = control.id;
-  s.kind = WindowKindOf(control);
-  s.x = control.x;
-  s.y = control.y;
-  s.width = control.width;
-  s.height = control.height;
-  s.style = control.style;
-  s.alignment = TextAlignmentOf(control, s.kind);
-  return s;
-}
-
 void forget(HWND dialog) {
   Registry& r = registry();
   auto it = r.dialogs.find(dialog);
@@ -148,7 +135,7 @@ HWND CreateRolloutDialog(HINSTANCE module, int templateId, const std::wstring& t
   for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr && k < controls.size();
        child = GetWindow(child, GW_HWNDNEXT), ++k) {
     record->controls.push_back(child);
-    r.windows[child] = controlState(controls[k]);
+    r.windows[child] = ControlStateFromTemplate(controls[k]);
   }
   WindowState self;
   self.kind = WindowKind::Dialog;
