@@ -12,6 +12,7 @@
 #include "modstack.h"
 #include "obj_mesh_file.h"
 #include "parameter_text.h"
+#include "run_files.h"
 #include "scene_file.h"
 #include "selection_file.h"
 #include "symmetry_scene.h"
@@ -147,6 +148,25 @@ ApplyOptions parseOptions(const std::vector<std::string>& args) {
   return o;
 }
 
+std::string resultPath(const ApplyOptions& options, const std::string& input) {
+  return options.out.empty() ? options.outDir + "/" + baseName(input) : options.out;
+}
+
+RunFiles filesOf(const ApplyOptions& options) {
+  RunFiles files;
+  files.AddInput("--target", options.target);
+  for (const std::string& input : options.inputs) files.AddInput("--input", input);
+  files.AddInput("--selection", options.selection);
+  files.AddInput("--base-selection", options.baseSelection);
+  files.AddInput("--asymmetry", options.asymmetry);
+  for (const std::string& input : options.inputs) {
+    files.AddOutput(options.out.empty() ? "--out-dir result" : "--out", resultPath(options, input), input);
+  }
+  files.AddOutput("--selection-out", options.selectionOut);
+  files.AddOutput("--save-scene", options.saveScene);
+  return files;
+}
+
 std::string countMismatch(const std::string& input, size_t inputCount, const std::string& base, size_t baseCount) {
   return baseName(input) + " has " + std::to_string(inputCount) + " vertices, " + baseName(base) + " has " +
          std::to_string(baseCount) + ": both must share vertex count and order";
@@ -163,6 +183,7 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
     err << "velomorph apply: " << e.message << "\n";
     return kExitUsage;
   }
+  if (int refused = filesOf(options).Check("apply", err); refused != kExitOk) return refused;
   PhaseTimes times(options.timings);
   int exitCode = kExitOk;
   auto fail = [&](int code, const std::string& message) {
@@ -304,8 +325,7 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
     }
 
     times.Start();
-    std::string outPath = options.out.empty() ? options.outDir + "/" + baseName(path) : options.out;
-    if (!WriteObjWithPositions(input.mesh, result, outPath, error)) {
+    if (!WriteObjWithPositions(input.mesh, result, resultPath(options, path), error)) {
       fail(kExitUnreadable, error);
     } else if (!options.selectionOut.empty() && !WriteSelectionFile(resultSelection, options.selectionOut, error)) {
       fail(kExitUnreadable, error);

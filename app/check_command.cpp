@@ -8,6 +8,7 @@
 #include "exit_codes.h"
 #include "file_bytes.h"
 #include "obj_mesh_file.h"
+#include "run_files.h"
 #include "symmetry_report.h"
 #include "token_text.h"
 
@@ -121,6 +122,10 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
     err << "velomorph check: --target BASE.obj is required\n";
     return kExitUsage;
   }
+  RunFiles files;
+  files.AddInput("--target", target);
+  files.AddOutput("--svg", svgPath);
+  if (int refused = files.Check("check", err); refused != kExitOk) return refused;
   ObjReadResult base = ReadObjFile(target);
   if (!base.ok) {
     err << "velomorph: " << base.error << "\n";

@@ -1,66 +1,26 @@
-// Whole-file reading through stdio, so errno gives the reason for every failure; writing through the
-// host's replacing write.
+// Whole-file reading and writing for the command-line host, over the host's careful file calls.
 #include "file_bytes.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <new>
 
 #include "file_paths.h"
 
 namespace {
 
-std::string failure(const std::string& path, const std::string& what, int error) {
-  std::string message = path + ": " + what;
-  if (error != 0) message += std::string(": ") + std::strerror(error);
-  return message;
+bool named(const std::string& path, const std::string& failure, std::string& r_error) {
+  if (failure.empty()) return true;
+  r_error = path + ": " + failure;
+  return false;
 }
 
 }  // namespace
 
 bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string& r_bytes, std::string& r_error) {
-  r_bytes.clear();
-  std::FILE* file = OpenFile(path, "rb");
-  if (file == nullptr) {
-    r_error = failure(path, "cannot open", errno);
-    return false;
-  }
-  bool ok = true;
-  try {
-    char chunk[1 << 16];
-    for (;;) {
-      const size_t got = std::fread(chunk, 1, sizeof chunk, file);
-      if (got > maxBytes - r_bytes.size()) {
-        r_error = failure(path, "larger than the limit of " + std::to_string(maxBytes) + " bytes", 0);
-        ok = false;
-        break;
-      }
-      r_bytes.append(chunk, got);
-      if (got < sizeof chunk) {
-        if (std::ferror(file)) {
-          // Reading a directory opens fine and fails here with EISDIR.
-          r_error = failure(path, "cannot read", errno);
-          ok = false;
-        }
-        break;
-      }
-    }
-  } catch (const std::bad_alloc&) {
-    r_error = failure(path, "not enough memory to read it", 0);
-    ok = false;
-  }
-  std::fclose(file);
-  if (!ok) r_bytes.clear();
-  return ok;
+  return named(path, ReadRegularFile(path, maxBytes, r_bytes), r_error);
 }
 
 bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string& r_error) {
-  const std::string failed = WriteFileReplacing(path, bytes);
-  if (failed.empty()) return true;
-  r_error = path + ": " + failed;
-  return false;
+  return named(path, WriteFileReplacing(path, bytes), r_error);
 }
 
 bool MakeDirectories(const std::string& path, std::string& r_error) {

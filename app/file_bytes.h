@@ -8,15 +8,16 @@
 #include <string>
 #include <string_view>
 
-// Reads every byte of `path` into r_bytes (replacing its contents). Works on pipes and devices as
-// well as regular files. Refuses, without reading on, a file longer than maxBytes, so a hostile or
-// mistaken input cannot exhaust memory. Returns false with r_error set on any failure.
+// Reads every byte of `path` into r_bytes (replacing its contents). `path` must be a regular file of
+// at most maxBytes bytes: anything else is refused before a byte is read, so a pipe cannot hang the
+// run and a hostile or mistaken input cannot exhaust memory. Returns false with r_error set on any
+// failure.
 bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string& r_bytes, std::string& r_error);
 
-// Writes `bytes` as the whole content of `path`. An existing file is replaced only once the new
-// content is completely written (a full disk or a failed write leaves it as it was, so a result
-// written over its own input never loses the input). Returns false with r_error set when the file
-// cannot be created, written, closed or put in place.
+// Writes `bytes` as the whole content of `path` through WriteFileReplacing: an existing file is
+// replaced only once the new content is completely written, keeps its permissions, and is refused
+// when read-only. Returns false with r_error set when the file cannot be created, written, closed
+// or put in place.
 bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string& r_error);
 
 // Creates folder `path` and any missing parents (an existing folder is fine). Returns false with

@@ -8,6 +8,7 @@
 #include "exit_codes.h"
 #include "file_bytes.h"
 #include "parameter_text.h"
+#include "run_files.h"
 #include "symmetry_scene.h"
 #include "token_text.h"
 #include "triobj.h"
@@ -83,6 +84,9 @@ int RunGizmoCommand(const std::vector<std::string>& args, const std::string& plu
     err << "velomorph gizmo: " << e.message << "\n";
     return kExitUsage;
   }
+  RunFiles files;
+  files.AddOutput("--svg", options.svg);
+  if (int refused = files.Check("gizmo", err); refused != kExitOk) return refused;
   std::string error;
   PluginSession session;
   if (!OpenPluginSession(pluginPath, session, error)) {

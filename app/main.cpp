@@ -9,6 +9,7 @@
 #include "exit_codes.h"
 #include "check_command.h"
 #include "demo_command.h"
+#include "file_paths.h"
 #include "gizmo_command.h"
 #include "info_command.h"
 #include "plugin_session.h"
@@ -33,6 +34,7 @@ void printUsage(std::ostream& out) {
 
 int main(int argc, char** argv) {
   UseUtf8Console();
+  RemoveTemporaryFilesOnSignals();
   std::vector<std::string> args = CommandLineArguments(argc, argv);
   std::string plugin = DefaultPluginPath();
   if (args.size() >= 2 && args[0] == "--plugin") {

@@ -22,6 +22,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <system_error>
 
@@ -30,6 +31,7 @@
 
 // Every element and corner takes at least two bytes, so no count or index overflows an int.
 static_assert(kMaxObjFileBytes / 2 < static_cast<size_t>(INT_MAX), "OBJ size limit too large for int");
+static_assert(kMaxObjFileBytes <= UINT32_MAX, "coordinate offsets are 32-bit");
 
 namespace {
 
@@ -48,6 +50,8 @@ bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
 class StatementScanner {
  public:
   explicit StatementScanner(std::string_view text) : text_(text) {}
+  // A scanner inside a statement, about to hand out the argument that starts at `argument`.
+  StatementScanner(std::string_view text, size_t argument) : text_(text), pos_(argument), inStatement_(true) {}
 
   // Skips what is left of the current statement and reads the next statement's keyword; false
   // once the text is exhausted.
@@ -191,10 +195,7 @@ class ObjParser {
       for (size_t i = 0; i < count; ++i)
         if (!parseNumber(arguments[i], values[i])) return false;
       mesh_.positions.emplace_back(values[0], values[1], values[2]);
-      std::array<ObjCoordSpan, 3> spans;
-      for (int i = 0; i < 3; ++i)
-        spans[i] = ObjCoordSpan{arguments[i].offset, static_cast<uint32_t>(arguments[i].text.size())};
-      mesh_.coordSpans.push_back(spans);
+      mesh_.coordStart.push_back(static_cast<uint32_t>(arguments[0].offset));
       return true;
     }
     if (keyword.text == "vt") {
@@ -367,6 +368,8 @@ class ObjParser {
   std::string error_;
 };
 
+bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
 ObjReadResult parseSource(std::string&& source, const std::string& name) {
   ObjReadResult result;
   if (source.size() > kMaxObjFileBytes) {
@@ -401,9 +404,9 @@ ObjReadResult ParseObjText(std::string_view text, const std::string& name) {
 
 bool FormatObjWithPositions(const ObjMesh& source, const std::vector<Point3>& positions,
                             std::string& r_text, std::string& r_error) {
-  if (positions.size() != source.coordSpans.size()) {
+  if (positions.size() != source.coordStart.size()) {
     r_error = "cannot write " + std::to_string(positions.size()) + " positions over a mesh file of " +
-              std::to_string(source.coordSpans.size()) + " vertices";
+              std::to_string(source.coordStart.size()) + " vertices";
     return false;
   }
   for (size_t i = 0; i < positions.size(); ++i) {
@@ -417,11 +420,15 @@ bool FormatObjWithPositions(const ObjMesh& source, const std::vector<Point3>& po
   r_text.reserve(source.source.size() + positions.size() * 8);
   size_t copied = 0;
   for (size_t i = 0; i < positions.size(); ++i) {
+    StatementScanner scanner(source.source, source.coordStart[i]);
     for (int axis = 0; axis < 3; ++axis) {
-      const ObjCoordSpan& span = source.coordSpans[i][axis];
-      r_text.append(source.source, copied, span.offset - copied);
-      AppendFloat(r_text, positions[i][axis]);
-      copied = span.offset + span.length;
+      Token token;
+      scanner.NextArgument(token);
+      const float value = positions[i][axis];
+      if (sameBits(value, source.positions[i][axis])) continue;
+      r_text.append(source.source, copied, token.offset - copied);
+      AppendFloat(r_text, value);
+      copied = token.offset + token.text.size();
     }
   }
   r_text.append(source.source, copied, std::string::npos);

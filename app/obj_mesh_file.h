@@ -20,12 +20,6 @@
 // normals and texture coordinates takes about 200 MB.
 constexpr size_t kMaxObjFileBytes = size_t(1) << 30;
 
-// Where one coordinate token of a `v` line sits in ObjMesh::source.
-struct ObjCoordSpan {
-  size_t offset = 0;
-  uint32_t length = 0;
-};
-
 struct ObjMesh {
   // One per `v` line, in file order; a w and any vertex colour after x y z are not kept here.
   std::vector<Point3> positions;
@@ -40,9 +34,11 @@ struct ObjMesh {
   // coordinates (a face never mixes the two).
   std::vector<int> cornerTexCoord;
 
-  // The file as read, byte for byte, and for each position the spans of its x, y and z tokens in it.
+  // The file as read, byte for byte, and for each position where its `v` line's x token starts in
+  // it (y and z are the statement's next two tokens). Four bytes a vertex: a file of nothing but
+  // short `v` lines must not cost many times its size.
   std::string source;
-  std::vector<std::array<ObjCoordSpan, 3>> coordSpans;
+  std::vector<uint32_t> coordStart;
 
   int NumFaces() const { return static_cast<int>(faceStart.size()) - 1; }
   int FaceDegree(int face) const { return faceStart[face + 1] - faceStart[face]; }
@@ -65,7 +61,9 @@ ObjReadResult ReadObjFile(const std::string& path);
 ObjReadResult ParseObjText(std::string_view text, const std::string& name);
 
 // The source file with the coordinates of its `v` lines replaced, in order, by `positions` (one per
-// source position), each written in the shortest form that reads back to the same float. Spacing,
+// source position). A coordinate whose float is bit for bit the one read keeps its text, so a vertex
+// the modifier did not move is written as it was; any other is written in the shortest form that
+// reads back to the same float. Spacing,
 // a trailing w or colour, comments and the line ending of each `v` line, and every other line,
 // are kept byte for byte. Returns false with r_error set when the count differs from the source's
 // or a position is not finite (the file could not be read back).

@@ -11,6 +11,7 @@
 #include "obj_mesh_file.h"
 #include "parameter_text.h"
 #include "rollout_svg.h"
+#include "run_files.h"
 #include "scene_file.h"
 #include "symmetry_scene.h"
 #include "token_text.h"
@@ -130,6 +131,12 @@ int RunRolloutCommand(const std::vector<std::string>& args, const std::string& p
     err << "velomorph rollout: " << e.message << "\n";
     return kExitUsage;
   }
+  RunFiles files;
+  files.AddInput("--scene", options.scene);
+  files.AddInput("--target", options.target);
+  files.AddInput("--input", options.input);
+  files.AddOutput("--svg", options.svg);
+  if (int refused = files.Check("rollout", err); refused != kExitOk) return refused;
   std::string error;
   PluginSession session;
   if (!OpenPluginSession(pluginPath, session, error)) {

@@ -10,6 +10,7 @@
 #include "patchobj.h"
 #include "plugin_session.h"
 #include "polyobj.h"
+#include "run_files.h"
 #include "scene.h"
 #include "scene_file.h"
 #include "script_bridge.h"
@@ -213,6 +214,11 @@ int RunSceneCommand(const std::vector<std::string>& args, const std::string& plu
     err << "velomorph scene: " << e.message << "\n";
     return kExitUsage;
   }
+  // Saving over the scene that was loaded is how a scene is updated; any other clash is refused.
+  RunFiles files;
+  files.AddInput("scene", options.scene);
+  files.AddOutput("--save", options.save, options.scene);
+  if (int refused = files.Check("scene", err); refused != kExitOk) return refused;
 
   PluginSession session;
   std::string error;
@@ -257,15 +263,18 @@ int RunSceneCommand(const std::vector<std::string>& args, const std::string& plu
       return kExitUnreadable;
     }
     written.push_back(node);
+    files.AddOutput("node '" + name + "' as", options.outDir + "/" + name + ".obj");
   }
+  // The meshes' file names come from the scene, so they are checked once it is loaded.
+  if (int refused = files.Check("scene", err); refused != kExitOk) return refused;
   if (!written.empty() && !MakeDirectories(options.outDir, error)) {
     err << "velomorph: " << error << "\n";
     return kExitUnreadable;
   }
   int exitCode = kExitOk;
   for (INode* node : written) {
-    std::string name = MSTR(node->GetName()).ToUTF8();
-    std::string path = options.outDir + "/" + name + ".obj";
+    const std::string name = MSTR(node->GetName()).ToUTF8();
+    const std::string path = options.outDir + "/" + name + ".obj";
     std::string text;
     if (!objText(node->EvalWorldState(0).obj, text, error)) {
       err << "velomorph: " << path << ": node '" << name << "': " << error << "\n";

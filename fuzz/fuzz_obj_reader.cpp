@@ -16,12 +16,8 @@ namespace {
 void checkIndices(const ObjMesh& mesh, std::string_view text) {
   FUZZ_CHECK(mesh.source == text, "the mesh keeps the text it was read from");
   FUZZ_CHECK(!mesh.positions.empty(), "a file without vertices is refused");
-  FUZZ_CHECK(mesh.coordSpans.size() == mesh.positions.size(), "one span triple per position");
-  for (const auto& spans : mesh.coordSpans) {
-    for (const ObjCoordSpan& span : spans) {
-      FUZZ_CHECK(span.length > 0 && span.offset + span.length <= mesh.source.size(), "a span inside the text");
-    }
-  }
+  FUZZ_CHECK(mesh.coordStart.size() == mesh.positions.size(), "one coordinate start per position");
+  for (uint32_t start : mesh.coordStart) FUZZ_CHECK(start < mesh.source.size(), "a coordinate inside the text");
   FUZZ_CHECK(!mesh.faceStart.empty() && mesh.faceStart.front() == 0, "faceStart starts at 0");
   FUZZ_CHECK(size_t(mesh.faceStart.back()) == mesh.cornerVertex.size(), "faceStart ends at the corner count");
   FUZZ_CHECK(mesh.cornerTexCoord.size() == mesh.cornerVertex.size(), "one texture index per corner");

@@ -1,8 +1,13 @@
-// Files named by UTF-8 paths, alike on every system. Host programs take their paths as UTF-8 (on
-// Windows from the wide command line), and on Windows these calls hand them to the system's
-// wide-character functions, so a name outside the ANSI code page still opens the file it names.
+// Files named by UTF-8 paths, alike on every system, read and written so that a user's files are
+// never lost. Host programs take their paths as UTF-8 (on Windows from the wide command line), and
+// on Windows these calls hand them to the system's wide-character functions, so a name outside the
+// ANSI code page still opens the file it names.
+//
+// Failures come back as "<what>: <reason>" ("cannot write: No space left on device"), without the
+// path, so the caller can name the file as its user knows it; an empty string means success.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -11,18 +16,31 @@
 // fopen of a UTF-8 path; null with errno set on failure.
 std::FILE* OpenFile(const std::string& path, const char* mode);
 
-// Renames `from` to `to`, replacing a `to` that exists (which std::rename refuses on Windows).
-// Returns 0, or an errno value saying why not.
-int RenameFileOver(const std::string& from, const std::string& to);
-
-// Removes the file; false when it could not.
-bool RemoveFile(const std::string& path);
-
 // The path as the standard library's filesystem calls take it.
 std::filesystem::path FilePath(const std::string& path);
 
-// Writes `bytes` to `path` so that the file is always either what it was or the whole new content:
-// through a temporary file beside it ("<path>.saving"), renamed over it once written and closed. A
-// path that exists and is not a regular file (a device, a pipe) is written directly. Returns an
-// empty string, or the failure as "<what>: <reason>" ("cannot write: No space left on device").
+// Reads the whole of `path` into r_bytes. It must be a regular file of at most maxBytes bytes:
+// folders, pipes and devices are refused before a byte is read (a pipe would wait for a writer for
+// ever, a device may never end), and so is a file over the limit, by its size. When
+// `requiredStart` is given the file must begin with those bytes, checked before the rest is read;
+// otherwise the failure is `startMismatch`. r_bytes is empty after a failure.
+std::string ReadRegularFile(const std::string& path, size_t maxBytes, std::string& r_bytes,
+                            std::string_view requiredStart = {}, const char* startMismatch = nullptr);
+
+// Why `path` cannot be written, or empty: it is a folder, or an existing file the user may not
+// write (no write permission, or no write bit at all, which protects it even from an administrator).
+// A missing file is writable here; whether its folder is shows only when it is made.
+std::string WriteProblem(const std::string& path);
+
+// Writes `bytes` as the whole content of `path`, which is always either what it was or the whole
+// new content. The bytes go first to a new temporary file with an unpredictable name, created
+// exclusively (never through a link) in the destination's folder, and renamed over the destination
+// once written and closed. A destination that is a link is written through and stays a link. An
+// existing file keeps its permissions (and, where the system allows, its owner and group); a file
+// WriteProblem refuses is left alone. A path that exists and is not a regular file (a device, a pipe
+// with a reader) is written directly.
 std::string WriteFileReplacing(const std::string& path, std::string_view bytes);
+
+// Makes SIGINT and SIGTERM remove the temporary file of a write in progress before the program
+// ends as the signal says, so a stopped run leaves nothing behind. Call once, early in main.
+void RemoveTemporaryFilesOnSignals();

@@ -1,14 +1,75 @@
-// UTF-8 file names: passed through on Linux, widened for the system's calls on Windows.
+// UTF-8 file names passed through on Linux and widened for the system's calls on Windows; reads
+// that refuse what is not a file before reading it, and writes through exclusive temporary files.
 #include "file_paths.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <new>
+#include <random>
 #include <system_error>
 
 #if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 #include "strclass.h"
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+std::string failure(const std::string& what, int error) {
+  return error != 0 ? what + ": " + std::strerror(error) : what;
+}
+
+std::string tooLarge(size_t maxBytes) { return "larger than the limit of " + std::to_string(maxBytes) + " bytes"; }
+
+// The temporary file of the write in progress, for the signal handler; one at a time, since every
+// write finishes before the next begins. Plain storage: the handler may only read it.
+char g_temporary[4096];
+volatile std::sig_atomic_t g_temporaryActive = 0;
+
+extern "C" void removeTemporaryAndStop(int signal) {
+  if (g_temporaryActive != 0) {
+#if defined(_WIN32)
+    std::remove(g_temporary);
+#else
+    unlink(g_temporary);
+#endif
+  }
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
+// A name nobody can guess before the write: 64 random bits.
+std::string temporaryNameIn(const std::filesystem::path& folder) {
+  static std::random_device entropy;
+  static std::mt19937_64 random((std::uint64_t(entropy()) << 32) ^ entropy());
+  char leaf[40];
+  std::snprintf(leaf, sizeof(leaf), ".velomorph-%016llx.tmp", static_cast<unsigned long long>(random()));
+  return (folder / leaf).u8string();
+}
+
+// The file a write replaces: the destination, or for a link the file it leads to (which may not
+// exist yet).
+std::filesystem::path replacedFile(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path given = FilePath(path);
+  if (!std::filesystem::is_symlink(std::filesystem::symlink_status(given, ec))) return given;
+  std::filesystem::path target = std::filesystem::weakly_canonical(given, ec);
+  return ec ? given : target;
+}
+
+}  // namespace
+
+#if defined(_WIN32)
 
 namespace {
 
@@ -29,40 +90,203 @@ int errnoOf(DWORD error) {
   }
 }
 
+// Console stops arrive on another thread on Windows; there is nothing to hold.
+struct SignalsHeld {
+  SignalsHeld() {}
+};
+
+int createExclusive(const std::string& path) {
+  return _wopen(wide(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+}
+
+int renameOver(const std::string& from, const std::string& to) {
+  if (MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+  return errnoOf(GetLastError());
+}
+
+void removeFile(const std::string& path) { _wremove(wide(path).c_str()); }
+
+// Windows keeps no mode bits beyond read-only, which WriteProblem refuses, and no owner to keep.
+void keepAccessOf(int, const std::filesystem::path&, bool) {}
+
 }  // namespace
 
 std::FILE* OpenFile(const std::string& path, const char* mode) {
   return _wfopen(wide(path).c_str(), wide(mode).c_str());
 }
 
-int RenameFileOver(const std::string& from, const std::string& to) {
-  if (MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
-  return errnoOf(GetLastError());
+std::filesystem::path FilePath(const std::string& path) { return std::filesystem::path(wide(path)); }
+
+std::string ReadRegularFile(const std::string& path, size_t maxBytes, std::string& r_bytes,
+                            std::string_view requiredStart, const char* startMismatch) {
+  r_bytes.clear();
+  std::FILE* file = OpenFile(path, "rb");
+  if (file == nullptr) return failure("cannot open", errno);
+  struct _stat64 st;
+  std::string problem;
+  if (_fstat64(_fileno(file), &st) != 0) problem = failure("cannot read", errno);
+  else if ((st.st_mode & _S_IFMT) == _S_IFDIR) problem = "is a folder, not a file";
+  else if ((st.st_mode & _S_IFMT) != _S_IFREG) problem = "is not a regular file";
+  else if (static_cast<unsigned long long>(st.st_size) > maxBytes) problem = tooLarge(maxBytes);
+  if (problem.empty()) {
+    try {
+      r_bytes.resize(static_cast<size_t>(st.st_size));
+      const size_t head = std::min(requiredStart.size(), r_bytes.size());
+      size_t got = std::fread(r_bytes.data(), 1, head, file);
+      if (got < requiredStart.size() || r_bytes.compare(0, got, requiredStart) != 0) problem = startMismatch;
+      else if ((got += std::fread(r_bytes.data() + got, 1, r_bytes.size() - got, file)) < r_bytes.size() ||
+               std::fgetc(file) != EOF)
+        problem = "changed while it was read";
+    } catch (const std::bad_alloc&) {
+      problem = "not enough memory to read it";
+    }
+  }
+  std::fclose(file);
+  if (!problem.empty()) r_bytes = std::string();
+  return problem;
 }
 
-bool RemoveFile(const std::string& path) { return _wremove(wide(path).c_str()) == 0; }
+std::string WriteProblem(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(wide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::string();
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return "is a folder, not a file";
+  if (attributes & FILE_ATTRIBUTE_READONLY) return "cannot replace: the file is read-only";
+  return std::string();
+}
 
-std::filesystem::path FilePath(const std::string& path) { return std::filesystem::path(wide(path)); }
+void RemoveTemporaryFilesOnSignals() {
+  std::signal(SIGINT, removeTemporaryAndStop);
+  std::signal(SIGTERM, removeTemporaryAndStop);
+}
 
 #else
 
-std::FILE* OpenFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+namespace {
 
-int RenameFileOver(const std::string& from, const std::string& to) {
+// Blocks SIGINT and SIGTERM for its lifetime, so a temporary file is never made without being
+// registered for removal, nor registered after it is gone.
+class SignalsHeld {
+ public:
+  SignalsHeld() {
+    sigset_t stops;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stops, &previous_);
+  }
+  ~SignalsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
+int createExclusive(const std::string& path) {
+  return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+}
+
+int renameOver(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
-bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
+void removeFile(const std::string& path) { unlink(path.c_str()); }
+
+mode_t creationMask() {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return mask;
+}
+
+// The new file takes the replaced file's permissions, owner and group; a new file gets what the
+// user's umask gives any new file. Where the group cannot be kept (the user is not in it), the
+// group's permissions are dropped rather than granted to the user's own group.
+void keepAccessOf(int file, const std::filesystem::path& replaced, bool exists) {
+  struct stat old;
+  if (!exists || stat(replaced.c_str(), &old) != 0) {
+    fchmod(file, (S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH) & ~creationMask());
+    return;
+  }
+  mode_t mode = old.st_mode & 07777;
+  if (fchown(file, old.st_uid, old.st_gid) != 0 && fchown(file, static_cast<uid_t>(-1), old.st_gid) != 0) {
+    mode &= ~static_cast<mode_t>(S_IRWXG | S_ISGID);
+  }
+  fchmod(file, mode);
+}
+
+}  // namespace
+
+std::FILE* OpenFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
 
 std::filesystem::path FilePath(const std::string& path) { return std::filesystem::path(path); }
+
+std::string ReadRegularFile(const std::string& path, size_t maxBytes, std::string& r_bytes,
+                            std::string_view requiredStart, const char* startMismatch) {
+  r_bytes.clear();
+  // Without O_NONBLOCK, opening a pipe would wait for a writer before the check below could run.
+  const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (file < 0) return failure("cannot open", errno);
+  struct stat st;
+  std::string problem;
+  if (fstat(file, &st) != 0) problem = failure("cannot read", errno);
+  else if (S_ISDIR(st.st_mode)) problem = "is a folder, not a file";
+  else if (!S_ISREG(st.st_mode)) problem = "is not a regular file";
+  else if (static_cast<unsigned long long>(st.st_size) > maxBytes) problem = tooLarge(maxBytes);
+  // Reads [at, end) of r_bytes; false with `problem` set on an error or a file cut short.
+  auto readRange = [&](size_t at, size_t end) {
+    while (at < end) {
+      const ssize_t got = read(file, r_bytes.data() + at, end - at);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) {
+        problem = got < 0 ? failure("cannot read", errno) : "changed while it was read";
+        return false;
+      }
+      at += static_cast<size_t>(got);
+    }
+    return true;
+  };
+  if (problem.empty()) {
+    try {
+      r_bytes.resize(static_cast<size_t>(st.st_size));
+      const size_t head = std::min(requiredStart.size(), r_bytes.size());
+      if (readRange(0, head)) {
+        if (head < requiredStart.size() || r_bytes.compare(0, head, requiredStart) != 0) problem = startMismatch;
+        else if (readRange(head, r_bytes.size())) {
+          char more;
+          if (read(file, &more, 1) > 0) problem = "changed while it was read";
+        }
+      }
+    } catch (const std::bad_alloc&) {
+      problem = "not enough memory to read it";
+    }
+  }
+  close(file);
+  if (!problem.empty()) r_bytes = std::string();
+  return problem;
+}
+
+std::string WriteProblem(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return std::string();
+  if (S_ISDIR(st.st_mode)) return "is a folder, not a file";
+  if (!S_ISREG(st.st_mode)) return std::string();
+  if (access(path.c_str(), W_OK) != 0 || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    return "cannot replace: the file is read-only";
+  }
+  return std::string();
+}
+
+void RemoveTemporaryFilesOnSignals() {
+  struct sigaction action = {};
+  action.sa_handler = removeTemporaryAndStop;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
 
 #endif
 
 namespace {
-
-std::string failure(const std::string& what, int error) {
-  return error != 0 ? what + ": " + std::strerror(error) : what;
-}
 
 // Writes and closes; a full disk often shows only at the close.
 std::string writeAndClose(std::FILE* file, std::string_view bytes) {
@@ -74,30 +298,64 @@ std::string writeAndClose(std::FILE* file, std::string_view bytes) {
   return std::string();
 }
 
+// A device or a pipe: written as it is. A pipe without a reader is refused rather than waited for.
+std::string writeDirectly(const std::string& path, std::string_view bytes) {
+#if defined(_WIN32)
+  std::FILE* file = OpenFile(path, "wb");
+#else
+  const int handle = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (handle >= 0) fcntl(handle, F_SETFL, fcntl(handle, F_GETFL) & ~O_NONBLOCK);
+  std::FILE* file = handle >= 0 ? fdopen(handle, "wb") : nullptr;
+  if (file == nullptr && handle >= 0) close(handle);
+#endif
+  if (file == nullptr) return failure("cannot open for writing", errno);
+  return writeAndClose(file, bytes);
+}
+
 }  // namespace
 
 std::string WriteFileReplacing(const std::string& path, std::string_view bytes) {
   std::error_code ec;
   const std::filesystem::file_status status = std::filesystem::status(FilePath(path), ec);
-  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-    std::FILE* file = OpenFile(path, "wb");
-    if (file == nullptr) return failure("cannot create", errno);
-    return writeAndClose(file, bytes);
+  const bool exists = std::filesystem::exists(status);
+  if (exists && !std::filesystem::is_regular_file(status) && !std::filesystem::is_directory(status)) {
+    return writeDirectly(path, bytes);
   }
-  // A link stays a link: the file it leads to is the one replaced.
-  std::string destination = path;
-  if (std::filesystem::is_symlink(std::filesystem::symlink_status(FilePath(path), ec))) {
-    const std::filesystem::path target = std::filesystem::canonical(FilePath(path), ec);
-    if (!ec) destination = target.u8string();
+  if (std::string problem = WriteProblem(path); !problem.empty()) return problem;
+
+  const std::filesystem::path replaced = replacedFile(path);
+  const std::string destination = replaced.u8string();
+  std::string temporary;
+  std::FILE* file = nullptr;
+  {
+    SignalsHeld held;
+    int handle = -1;
+    for (int attempt = 0; attempt < 16 && handle < 0; ++attempt) {
+      temporary = temporaryNameIn(replaced.parent_path().empty() ? std::filesystem::path(".") : replaced.parent_path());
+      handle = createExclusive(temporary);
+      if (handle < 0 && errno != EEXIST) break;
+    }
+    if (handle < 0) return failure("cannot create", errno);
+    if (temporary.size() < sizeof(g_temporary)) {
+      std::memcpy(g_temporary, temporary.c_str(), temporary.size() + 1);
+      g_temporaryActive = 1;
+    }
+    keepAccessOf(handle, replaced, exists);
+#if defined(_WIN32)
+    file = _fdopen(handle, "wb");
+    if (file == nullptr) _close(handle);
+#else
+    file = fdopen(handle, "wb");
+    if (file == nullptr) close(handle);
+#endif
   }
-  const std::string temporary = destination + ".saving";
-  std::FILE* file = OpenFile(temporary, "wb");
-  if (file == nullptr) return failure("cannot create", errno);
-  std::string written = writeAndClose(file, bytes);
+  std::string written = file != nullptr ? writeAndClose(file, bytes) : failure("cannot write", errno);
+  SignalsHeld held;
   if (written.empty()) {
-    if (int renameError = RenameFileOver(temporary, destination); renameError != 0)
+    if (int renameError = renameOver(temporary, destination); renameError != 0)
       written = failure("cannot replace", renameError);
   }
-  if (!written.empty()) RemoveFile(temporary);
+  if (!written.empty()) removeFile(temporary);
+  g_temporaryActive = 0;
   return written;
 }

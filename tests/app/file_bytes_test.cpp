@@ -4,9 +4,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -36,24 +41,39 @@ TEST(FileBytes, RefusesAFileOverTheLimit) {
 }
 
 // Results are often written over their own inputs: an existing file changes only once the new
-// content is whole, and nothing is left beside it.
+// content is whole, keeps its permissions, and nothing is left beside it.
 TEST(FileBytes, ReplacesAnExistingFileOnlyWhenTheWriteSucceeds) {
-  const std::string path = tempPath("replaced.obj");
+  const std::string folder = tempPath("replace_folder");
+  std::filesystem::create_directory(folder);
+  const std::string path = folder + "/replaced.obj";
   std::string error, back;
   ASSERT_TRUE(WriteFileBytes(path, "old sculpt", error)) << error;
   ASSERT_TRUE(WriteFileBytes(path, "new result", error)) << error;
   ASSERT_TRUE(ReadFileBytes(path, 100, back, error)) << error;
   EXPECT_EQ(back, "new result");
-  EXPECT_FALSE(std::filesystem::exists(path + ".saving"));
-
-  // The temporary cannot be made: the write fails and the file keeps its content.
-  std::filesystem::create_directory(path + ".saving");
-  EXPECT_FALSE(WriteFileBytes(path, "lost?", error));
-  EXPECT_EQ(error.rfind(path + ": cannot create", 0), 0u) << error;
+#if !defined(_WIN32)
+  // The write fails half way (the process may not make files this large): the file is as it was.
+  std::filesystem::permissions(path, std::filesystem::perms(0600));
+  struct rlimit limit;
+  getrlimit(RLIMIT_FSIZE, &limit);
+  const struct rlimit small = {4, limit.rlim_max};
+  std::signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &small);
+  const bool written = WriteFileBytes(path, "longer than four bytes", error);
+  setrlimit(RLIMIT_FSIZE, &limit);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(error.rfind(path + ": cannot write", 0), 0u) << error;
   ASSERT_TRUE(ReadFileBytes(path, 100, back, error)) << error;
   EXPECT_EQ(back, "new result");
-  std::filesystem::remove(path + ".saving");
-  std::remove(path.c_str());
+  ASSERT_TRUE(WriteFileBytes(path, "newer", error)) << error;
+  EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0600));
+#endif
+  EXPECT_EQ(std::vector<std::string>{"replaced.obj"}, [&] {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    return names;
+  }());
+  std::filesystem::remove_all(folder);
 }
 
 TEST(FileBytes, WritesThroughALinkAndKeepsIt) {

@@ -202,11 +202,11 @@ TEST(ObjReadFile, RefusesMissingUnreadableAndEmptyFiles) {
 
   r = ReadObjFile(::testing::TempDir());
   EXPECT_FALSE(r.ok);
-  // Linux opens a folder and fails to read it; Windows refuses to open it.
+  // Linux opens a folder and refuses it by its kind; Windows refuses to open it.
 #if defined(_WIN32)
   const std::string refusal = ": cannot open";
 #else
-  const std::string refusal = ": cannot read";
+  const std::string refusal = ": is a folder, not a file";
 #endif
   EXPECT_EQ(r.error.find(::testing::TempDir() + refusal), 0u) << r.error;
 
