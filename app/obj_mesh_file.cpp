@@ -188,6 +188,8 @@ class ObjParser {
       Token arguments[7];
       const size_t count = readArguments(scanner, arguments, 7);
       if (count < 3) return fail(line, "v line needs three numbers (x y z)");
+      if (mesh_.positions.size() == kMaxObjVertices)
+        return fail(line, "more than " + std::to_string(kMaxObjVertices) + " vertices, the most a mesh may have");
       if (count == 5 || count > 7)
         return fail(line, "v line has " + std::to_string(count) +
                               " numbers; expected x y z, an optional w and an optional colour");

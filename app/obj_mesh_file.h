@@ -19,6 +19,10 @@
 // Files above this size are refused before parsing; a dense mesh of a million vertices with
 // normals and texture coordinates takes about 200 MB.
 constexpr size_t kMaxObjFileBytes = size_t(1) << 30;
+// Meshes with more vertices are refused as they are read. Memory grows with the vertex count, not
+// the file's size (a `v 0 0 0` line is 8 bytes; the work on its vertex takes a hundred or more), so
+// without this a file of nothing but short `v` lines could ask for tens of gigabytes.
+constexpr size_t kMaxObjVertices = size_t(1) << 25;
 
 struct ObjMesh {
   // One per `v` line, in file order; a w and any vertex colour after x y z are not kept here.

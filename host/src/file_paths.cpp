@@ -130,13 +130,16 @@ std::string ReadRegularFile(const std::string& path, size_t maxBytes, std::strin
   else if (static_cast<unsigned long long>(st.st_size) > maxBytes) problem = tooLarge(maxBytes);
   if (problem.empty()) {
     try {
-      r_bytes.resize(static_cast<size_t>(st.st_size));
-      const size_t head = std::min(requiredStart.size(), r_bytes.size());
-      size_t got = std::fread(r_bytes.data(), 1, head, file);
-      if (got < requiredStart.size() || r_bytes.compare(0, got, requiredStart) != 0) problem = startMismatch;
-      else if ((got += std::fread(r_bytes.data() + got, 1, r_bytes.size() - got, file)) < r_bytes.size() ||
-               std::fgetc(file) != EOF)
-        problem = "changed while it was read";
+      const size_t size = static_cast<size_t>(st.st_size);
+      r_bytes.resize(std::min(requiredStart.size(), size));
+      size_t got = std::fread(r_bytes.data(), 1, r_bytes.size(), file);
+      if (got < requiredStart.size() || r_bytes != requiredStart) {
+        problem = startMismatch;
+      } else {
+        r_bytes.resize(size);
+        got += std::fread(r_bytes.data() + got, 1, size - got, file);
+        if (got < size || std::fgetc(file) != EOF) problem = "changed while it was read";
+      }
     } catch (const std::bad_alloc&) {
       problem = "not enough memory to read it";
     }
@@ -247,13 +250,16 @@ std::string ReadRegularFile(const std::string& path, size_t maxBytes, std::strin
   };
   if (problem.empty()) {
     try {
-      r_bytes.resize(static_cast<size_t>(st.st_size));
-      const size_t head = std::min(requiredStart.size(), r_bytes.size());
+      // The start is judged before memory for the whole file is taken.
+      const size_t size = static_cast<size_t>(st.st_size);
+      const size_t head = std::min(requiredStart.size(), size);
+      r_bytes.resize(head);
       if (readRange(0, head)) {
-        if (head < requiredStart.size() || r_bytes.compare(0, head, requiredStart) != 0) problem = startMismatch;
-        else if (readRange(head, r_bytes.size())) {
+        if (head < requiredStart.size() || r_bytes != requiredStart) problem = startMismatch;
+        else {
+          r_bytes.resize(size);
           char more;
-          if (read(file, &more, 1) > 0) problem = "changed while it was read";
+          if (readRange(head, size) && read(file, &more, 1) > 0) problem = "changed while it was read";
         }
       }
     } catch (const std::bad_alloc&) {

@@ -143,4 +143,31 @@ TEST_F(ApplyKeepsTheFile, WritesOverItsOwnInputWhenAskedTo) {
   EXPECT_EQ(Read("sculpt.obj"), decoratedObj(grid, grid.Mirrored(sculpt, true)));
 }
 
+// Coordinates written with more digits than a float holds: a vertex the modifier did not move
+// keeps its text byte for byte; a moved one reads back as exactly the float the modifier made.
+TEST_F(ApplyKeepsTheFile, VerticesTheModifierDidNotMoveKeepTheirText) {
+  const std::vector<Point3> sculpt = grid.Sculpt();
+  std::string input;
+  for (const Point3& p : sculpt) {
+    char line[128];
+    std::snprintf(line, sizeof(line), "v %.17g %.17g %.17g\n", double(p.x) + 1e-9, double(p.y) + 1e-9, double(p.z));
+    input += line;
+  }
+  const std::string faces = grid.ObjText(sculpt).substr(grid.ObjText(sculpt).find("\nf ") + 1);
+  Write("base.obj", grid.ObjText(grid.Base()));
+  Write("sculpt.obj", input + faces);
+  const RunResult r = Run({"apply", "--target", "base.obj", "--input", "sculpt.obj", "--out", "out.obj"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+
+  const std::vector<std::string> before = linesOf(input + faces), after = linesOf(Read("out.obj"));
+  ASSERT_EQ(after.size(), before.size());
+  const std::vector<Point3> read = ReadPositions("sculpt.obj"), expected = grid.Mirrored(read, true);
+  for (int v = 0; v < MirrorGrid::kVertices; ++v) {
+    if (grid.OnPositiveSide(v)) {
+      EXPECT_EQ(after[size_t(v)], before[size_t(v)]);
+    }
+  }
+  ExpectPositions(ReadPositions("out.obj"), expected);
+}
+
 }  // namespace
