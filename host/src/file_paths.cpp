@@ -314,7 +314,7 @@ std::string writeDirectly(const std::string& path, std::string_view bytes) {
   std::FILE* file = handle >= 0 ? fdopen(handle, "wb") : nullptr;
   if (file == nullptr && handle >= 0) close(handle);
 #endif
-  if (file == nullptr) return failure("cannot open for writing", errno);
+  if (file == nullptr) return errno == ENXIO ? "cannot write: nothing reads from the pipe" : failure("cannot open for writing", errno);
   return writeAndClose(file, bytes);
 }
 

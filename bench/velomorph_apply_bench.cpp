@@ -1,0 +1,194 @@
+// What a user waits for: `velomorph apply` end to end on generated OBJ files, phase by phase, with
+// the program's peak memory. The base is a symmetric quad grid (vertex order shuffled, as exported
+// meshes are) and the input a sculpted copy; both are written as an exporter writes them
+// ("v %.6f %.6f %.6f", then the quads).
+//
+//   velomorph_apply_bench [--sizes 100000,1000000] [--ten-million] [--batch] [--keep DIR]
+//
+// For each size it runs `apply --timings` in the default (polygon) form and with `--as mesh`, and
+// prints the phases velomorph reports, the wall clock and the peak resident memory. --ten-million
+// adds 10M vertices; --batch runs 100 inputs of 100k vertices against one base in one call.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <numeric>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Grid {
+  std::vector<float> xyz;            // 3 per vertex, in file order
+  std::vector<int> quads;            // 4 file indices per face
+};
+
+// A symmetric grid about x = 0 of about `count` vertices; columns odd so one lies on the plane.
+Grid symmetricGrid(int count, std::mt19937& random) {
+  const int columns = int(std::sqrt(double(count))) | 1;
+  const int rows = (count + columns - 1) / columns;
+  const int n = columns * rows;
+  std::vector<int> fileIndex(static_cast<size_t>(n));
+  std::iota(fileIndex.begin(), fileIndex.end(), 0);
+  std::shuffle(fileIndex.begin(), fileIndex.end(), random);
+  Grid g;
+  g.xyz.resize(size_t(n) * 3);
+  const float step = 1.0f / float(columns);
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < columns; ++c) {
+      const float x = float(c - columns / 2) * step;
+      float* p = &g.xyz[size_t(fileIndex[size_t(r * columns + c)]) * 3];
+      p[0] = x;
+      p[1] = float(r) * step;
+      p[2] = 0.1f * std::cos(3.0f * std::fabs(x)) * std::sin(float(r) * step * 2.0f);
+    }
+  }
+  for (int r = 0; r + 1 < rows; ++r) {
+    for (int c = 0; c + 1 < columns; ++c) {
+      for (int k : {r * columns + c, r * columns + c + 1, (r + 1) * columns + c + 1, (r + 1) * columns + c}) {
+        g.quads.push_back(fileIndex[size_t(k)]);
+      }
+    }
+  }
+  return g;
+}
+
+void writeObj(const std::string& path, const std::vector<float>& xyz, const std::vector<int>& quads) {
+  std::string text;
+  text.reserve(xyz.size() * 11 + quads.size() * 9);
+  char line[128];
+  for (size_t v = 0; v < xyz.size(); v += 3) {
+    text.append(line, size_t(std::snprintf(line, sizeof line, "v %.6f %.6f %.6f\n", double(xyz[v]),
+                                           double(xyz[v + 1]), double(xyz[v + 2]))));
+  }
+  for (size_t f = 0; f < quads.size(); f += 4) {
+    text.append(line, size_t(std::snprintf(line, sizeof line, "f %d %d %d %d\n", quads[f] + 1, quads[f + 1] + 1,
+                                           quads[f + 2] + 1, quads[f + 3] + 1)));
+  }
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// The base with an uneven sculpt: a bulge on the positive side, noise everywhere.
+std::vector<float> sculpted(const std::vector<float>& base, std::mt19937& random) {
+  std::vector<float> s = base;
+  std::uniform_real_distribution<float> noise(-0.002f, 0.002f);
+  for (size_t v = 0; v < s.size(); v += 3) {
+    if (s[v] > 0.0f) s[v + 2] += 0.05f * s[v];
+    for (int k = 0; k < 3; ++k) s[v + size_t(k)] += noise(random);
+  }
+  return s;
+}
+
+struct Run {
+  std::vector<std::pair<std::string, double>> phases;  // in the order velomorph prints them
+  double wall = 0;
+  double peakMB = 0;
+  int exitCode = -1;
+};
+
+Run runVelomorph(const std::vector<std::string>& args, const std::string& folder) {
+  const std::string program = std::string(VELOMORPH_BIN_DIR) + "/velomorph";
+  const std::string errPath = folder + "/stderr.txt";
+  std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (!std::freopen(errPath.c_str(), "w", stderr) || chdir(folder.c_str()) != 0) _exit(126);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  struct rusage usage = {};
+  wait4(pid, &status, 0, &usage);
+  Run run;
+  run.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.peakMB = double(usage.ru_maxrss) / 1024.0;
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  std::ifstream err(errPath);
+  std::string word, phase;
+  double seconds = 0;
+  for (std::string line; std::getline(err, line);) {
+    std::istringstream in(line);
+    if (in >> word >> phase >> seconds && word == "timing") run.phases.emplace_back(phase, seconds);
+    else if (run.exitCode != 0) std::fprintf(stderr, "%s\n", line.c_str());
+  }
+  return run;
+}
+
+void printRow(const std::string& label, const Run& run) {
+  std::printf("%-22s", label.c_str());
+  for (const auto& [phase, seconds] : run.phases) std::printf(" %s %.3f", phase.c_str(), seconds);
+  std::printf("  | wall %.2f s  peak %.0f MB%s\n", run.wall, run.peakMB,
+              run.exitCode == 0 ? "" : ("  FAILED, exit " + std::to_string(run.exitCode)).c_str());
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<int> sizes = {100000, 1000000};
+  bool batch = false;
+  std::string keep;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--sizes" && i + 1 < argc) {
+      sizes.clear();
+      std::stringstream list(argv[++i]);
+      for (std::string n; std::getline(list, n, ',');) sizes.push_back(std::stoi(n));
+    } else if (a == "--ten-million") {
+      sizes.push_back(10000000);
+    } else if (a == "--batch") {
+      batch = true;
+    } else if (a == "--keep" && i + 1 < argc) {
+      keep = argv[++i];
+    } else {
+      std::fprintf(stderr, "usage: %s [--sizes N,N...] [--ten-million] [--batch] [--keep DIR]\n", argv[0]);
+      return 2;
+    }
+  }
+  const std::string folder = keep.empty() ? (fs::temp_directory_path() / ("velomorph_apply_bench_" + std::to_string(getpid()))).string() : keep;
+  fs::create_directories(folder);
+  std::mt19937 random(20261208);
+  for (int size : sizes) {
+    const Grid grid = symmetricGrid(size, random);
+    writeObj(folder + "/base.obj", grid.xyz, grid.quads);
+    writeObj(folder + "/sculpt.obj", sculpted(grid.xyz, random), grid.quads);
+    const std::string n = std::to_string(grid.xyz.size() / 3);
+    std::printf("%s vertices: base.obj %.0f MB, sculpt.obj %.0f MB\n", n.c_str(),
+                double(fs::file_size(folder + "/base.obj")) / 1e6, double(fs::file_size(folder + "/sculpt.obj")) / 1e6);
+    for (const char* form : {"poly", "mesh"}) {
+      printRow(std::string("  --as ") + form,
+               runVelomorph({"apply", "--target", "base.obj", "--input", "sculpt.obj", "--out", "out.obj", "--as", form,
+                             "--timings"},
+                            folder));
+    }
+  }
+  if (batch) {
+    const Grid grid = symmetricGrid(100000, random);
+    writeObj(folder + "/base.obj", grid.xyz, grid.quads);
+    fs::create_directories(folder + "/batch");
+    std::vector<std::string> args = {"apply", "--target", "base.obj", "--out-dir", "results", "--timings", "--input"};
+    for (int i = 0; i < 100; ++i) {
+      const std::string name = "batch/shape" + std::to_string(i) + ".obj";
+      writeObj(folder + "/" + name, sculpted(grid.xyz, random), grid.quads);
+      args.push_back(name);
+    }
+    std::printf("batch: 100 inputs of %zu vertices, one base\n", grid.xyz.size() / 3);
+    printRow("  --as poly", runVelomorph(args, folder));
+  }
+  if (keep.empty()) fs::remove_all(folder);
+  return 0;
+}
