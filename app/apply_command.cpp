@@ -196,6 +196,7 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
     fail(kExitUnreadable, base.error);
     return exitCode;
   }
+  const size_t vertexCount = base.mesh.positions.size();
   std::vector<float> selection, baseSelection;
   for (auto [file, weights] : {std::pair{&options.selection, &selection}, std::pair{&options.baseSelection, &baseSelection}}) {
     if (file->empty()) continue;
@@ -204,9 +205,9 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
       fail(kExitUnreadable, r.error);
       return exitCode;
     }
-    if (r.weights.size() != base.mesh.positions.size()) {
+    if (r.weights.size() != vertexCount) {
       fail(kExitMismatch, baseName(*file) + " has " + std::to_string(r.weights.size()) + " weights, " +
-                              baseName(options.target) + " has " + std::to_string(base.mesh.positions.size()) +
+                              baseName(options.target) + " has " + std::to_string(vertexCount) +
                               " vertices: a selection needs one weight per vertex");
       return exitCode;
     }
@@ -220,9 +221,8 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
       return exitCode;
     }
     // The asymmetry is taken vertex by vertex against the base, so it must share the base's numbering.
-    if (r.mesh.positions.size() != base.mesh.positions.size()) {
-      fail(kExitMismatch, countMismatch(options.asymmetry, r.mesh.positions.size(), options.target,
-                                        base.mesh.positions.size()));
+    if (r.mesh.positions.size() != vertexCount) {
+      fail(kExitMismatch, countMismatch(options.asymmetry, r.mesh.positions.size(), options.target, vertexCount));
       return exitCode;
     }
     asymmetry = std::move(r.mesh);
@@ -241,6 +241,9 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
     return exitCode;
   }
   Object* targetObject = BuildHostObject(base.mesh, options.kind, error);
+  // From here on the host object is the base: its file is let go, as is each input's topology
+  // once its object is built (the writer needs only its text and positions).
+  base = ObjReadResult();
   if (targetObject == nullptr) {
     fail(kExitUnreadable, baseName(options.target) + ": " + error);
     return exitCode;
@@ -249,6 +252,7 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
   scene.AddTarget(NodeNameForFile(options.target), targetObject);
   if (!options.asymmetry.empty()) {
     Object* asym = BuildHostObject(asymmetry, MeshKind::Triangle, error);
+    asymmetry = ObjMesh();
     INode* asymNodeRef = scene.AddNode(NodeNameForFile(options.asymmetry), asym);
     scene.params()->SetValue(14, 0, asymNodeRef);
   }
@@ -277,11 +281,12 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
       fail(kExitUnreadable, input.error);
       continue;
     }
-    if (input.mesh.positions.size() != base.mesh.positions.size()) {
-      fail(kExitMismatch, countMismatch(path, input.mesh.positions.size(), options.target, base.mesh.positions.size()));
+    if (input.mesh.positions.size() != vertexCount) {
+      fail(kExitMismatch, countMismatch(path, input.mesh.positions.size(), options.target, vertexCount));
       continue;
     }
     Object* obj = BuildHostObject(input.mesh, options.kind, error);
+    DropTopology(input.mesh);
     if (obj == nullptr) {
       fail(kExitUnreadable, baseName(path) + ": " + error);
       continue;

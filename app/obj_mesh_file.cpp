@@ -23,10 +23,12 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <system_error>
 
 #include "file_bytes.h"
+#include "file_paths.h"
 #include "token_text.h"
 
 // Every element and corner takes at least two bytes, so no count or index overflows an int.
@@ -41,8 +43,22 @@ struct Token {
   int line;
 };
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
-bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
+// What each byte is to the scanner, looked up once per byte: the scan is the reader's inner loop.
+enum CharClass : unsigned char { kTokenByte = 0, kBlankByte, kLineEndByte, kBackslashByte, kCommentByte };
+struct CharClasses {
+  CharClass of[256] = {};
+  constexpr CharClasses() {
+    for (unsigned char c : {' ', '\t', '\v', '\f'}) of[c] = kBlankByte;
+    of[static_cast<unsigned char>('\n')] = of[static_cast<unsigned char>('\r')] = kLineEndByte;
+    of[static_cast<unsigned char>('\\')] = kBackslashByte;
+    of[static_cast<unsigned char>('#')] = kCommentByte;
+  }
+};
+constexpr CharClasses kCharClasses;
+CharClass classOf(char c) { return kCharClasses.of[static_cast<unsigned char>(c)]; }
+
+bool isBlank(char c) { return classOf(c) == kBlankByte; }
+bool isLineEnd(char c) { return classOf(c) == kLineEndByte; }
 
 // Walks the text one token at a time, statement by statement (a statement is one logical line,
 // continuations joined). Tokens are handed out one by one rather than gathered per statement, so a
@@ -52,6 +68,22 @@ class StatementScanner {
   explicit StatementScanner(std::string_view text) : text_(text) {}
   // A scanner inside a statement, about to hand out the argument that starts at `argument`.
   StatementScanner(std::string_view text, size_t argument) : text_(text), pos_(argument), inStatement_(true) {}
+
+  // For a reader that takes common lines itself: when the scanner stands between statements at a
+  // line end (or at the very start), the start of the next line and its number; npos otherwise.
+  size_t NextLineStart(int& r_line) const {
+    if (inStatement_) return std::string_view::npos;
+    r_line = line_;
+    if (pos_ == 0) return 0;
+    if (pos_ >= text_.size() || !isLineEnd(text_[pos_])) return std::string_view::npos;
+    ++r_line;
+    return pos_ + ((text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ? 2 : 1);
+  }
+  // After such a reader took line `line` whole: continue from its end (a line end or the text's end).
+  void ResumeAfter(size_t lineEnd, int line) {
+    pos_ = lineEnd;
+    line_ = line;
+  }
 
   // Skips what is left of the current statement and reads the next statement's keyword; false
   // once the text is exhausted.
@@ -71,22 +103,24 @@ class StatementScanner {
  private:
   bool nextToken(Token& r_token, bool crossLineEnds) {
     while (pos_ < text_.size()) {
-      const char c = text_[pos_];
-      if (isBlank(c)) {
+      const CharClass c = classOf(text_[pos_]);
+      if (c == kBlankByte) {
         ++pos_;
-      } else if (c == '\\' && lineEndAt(pos_ + 1)) {
+      } else if (c == kBackslashByte && lineEndAt(pos_ + 1)) {
         skipLineEnd(pos_ + 1);
-      } else if (isLineEnd(c)) {
+      } else if (c == kLineEndByte) {
         // Left in place at a statement's end, so every further argument request also ends there.
         if (!crossLineEnds) return false;
         skipLineEnd(pos_);
-      } else if (c == '#') {
+      } else if (c == kCommentByte) {
         while (pos_ < text_.size() && !isLineEnd(text_[pos_])) ++pos_;
       } else {
         const size_t start = pos_;
-        while (pos_ < text_.size() && !isBlank(text_[pos_]) && !isLineEnd(text_[pos_]) &&
-               !(text_[pos_] == '\\' && lineEndAt(pos_ + 1)))
-          ++pos_;
+        for (; pos_ < text_.size(); ++pos_) {
+          const CharClass inside = classOf(text_[pos_]);
+          if (inside == kTokenByte || inside == kCommentByte) continue;
+          if (inside != kBackslashByte || lineEndAt(pos_ + 1)) break;
+        }
         r_token = Token{text_.substr(start, pos_ - start), start, line_};
         return true;
       }
@@ -142,10 +176,20 @@ class ObjParser {
   ObjParser(const std::string& name, ObjMesh& mesh) : name_(name), mesh_(mesh) {}
 
   bool Parse(std::string_view text, std::string& r_error) {
+    reserveFor(text);
     StatementScanner scanner(text);
     Token keyword;
-    while (scanner.NextStatement(keyword)) {
-      if (!parseStatement(keyword, scanner)) break;
+    for (;;) {
+      int line = 0;
+      const size_t start = scanner.NextLineStart(line);
+      if (start != std::string_view::npos) {
+        const size_t end = readPlainLine(text, start);
+        if (end != std::string_view::npos) {
+          scanner.ResumeAfter(end, line);
+          continue;
+        }
+      }
+      if (!scanner.NextStatement(keyword) || !parseStatement(keyword, scanner)) break;
     }
     if (error_.empty()) checkForwardReferences();
     if (error_.empty() && mesh_.positions.empty()) error_ = name_ + ": contains no vertices";
@@ -154,6 +198,144 @@ class ObjParser {
   }
 
  private:
+  // The common lines of dense meshes, read straight from the bytes: `v x y z` and `f` with plain
+  // positive corners (v, v/t, v/t/n, v//n) naming elements already read, single line, no comment.
+  // Returns where the line ends, or npos (having changed nothing) for any other line, which the
+  // general reading then takes with its full checks and messages.
+  size_t readPlainLine(std::string_view text, size_t at) {
+    if (at + 2 > text.size() || !isBlank(text[at + 1])) return std::string_view::npos;
+    if (text[at] == 'v') return readPlainVertex(text, at + 2);
+    if (text[at] == 'f') return readPlainFace(text, at + 2);
+    return std::string_view::npos;
+  }
+
+  static size_t skipBlanks(std::string_view text, size_t at) {
+    while (at < text.size() && isBlank(text[at])) ++at;
+    return at;
+  }
+  // A token ends at a blank, a line end or the text's end; anything else is not plain.
+  static bool endsToken(std::string_view text, size_t at) {
+    return at == text.size() || isBlank(text[at]) || isLineEnd(text[at]);
+  }
+  static bool atLineEnd(std::string_view text, size_t at) { return at == text.size() || isLineEnd(text[at]); }
+
+  // A decimal number as exporters print it ("-0.125000"): when its digits, as a whole number, fit
+  // a float's 24-bit significand and it has at most ten decimals, that whole number and the power
+  // of ten are both exact floats and one correctly rounded division gives the exactly rounded value
+  // (Clinger's fast path). Anything else goes to from_chars. Returns the end of the number, or npos.
+  static size_t readNumber(std::string_view text, size_t at, float& r_value) {
+    static constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    size_t end = at;
+    const bool negative = end < text.size() && text[end] == '-';
+    if (negative) ++end;
+    std::uint64_t digits = 0;
+    int count = 0, decimals = 0;
+    bool point = false;
+    for (; end < text.size() && count < 19; ++end) {
+      const char c = text[end];
+      if (c >= '0' && c <= '9') {
+        digits = digits * 10 + std::uint64_t(c - '0');
+        ++count;
+        decimals += point;
+      } else if (c == '.' && !point) {
+        point = true;
+      } else {
+        break;
+      }
+    }
+    if (count > 0 && count < 19 && digits <= (std::uint64_t(1) << 24) && decimals <= 10 && endsToken(text, end)) {
+      const float value = float(digits) / kPowersOfTen[decimals];
+      r_value = negative ? -value : value;
+      return end;
+    }
+    const std::from_chars_result r =
+        std::from_chars(text.data() + at, text.data() + text.size(), r_value, std::chars_format::general);
+    end = static_cast<size_t>(r.ptr - text.data());
+    if (r.ec != std::errc() || end == at || !std::isfinite(r_value) || !endsToken(text, end))
+      return std::string_view::npos;
+    return end;
+  }
+
+  size_t readPlainVertex(std::string_view text, size_t at) {
+    if (mesh_.positions.size() == kMaxObjVertices) return std::string_view::npos;
+    float xyz[3];
+    size_t first = 0;
+    for (int k = 0; k < 3; ++k) {
+      at = skipBlanks(text, at);
+      if (k == 0) first = at;
+      at = readNumber(text, at, xyz[k]);
+      if (at == std::string_view::npos) return at;
+    }
+    at = skipBlanks(text, at);
+    if (!atLineEnd(text, at)) return std::string_view::npos;
+    mesh_.positions.emplace_back(xyz[0], xyz[1], xyz[2]);
+    mesh_.coordStart.push_back(static_cast<uint32_t>(first));
+    return at;
+  }
+
+  // A plain index: digits naming one of the `count` elements read so far; 0 when it is not one.
+  static int plainIndex(std::string_view text, size_t& at, long long count) {
+    long long value = 0;
+    size_t end = at;
+    for (; end < text.size() && text[end] >= '0' && text[end] <= '9' && value <= count; ++end) {
+      value = value * 10 + (text[end] - '0');
+    }
+    if (end == at || value == 0 || value > count) return 0;
+    at = end;
+    return static_cast<int>(value);
+  }
+
+  size_t readPlainFace(std::string_view text, size_t at) {
+    const size_t firstCorner = mesh_.cornerVertex.size();
+    const auto refuse = [&] {
+      mesh_.cornerVertex.resize(firstCorner);
+      mesh_.cornerTexCoord.resize(firstCorner);
+      return std::string_view::npos;
+    };
+    int withTexCoords = -1;  // unknown until the first corner
+    for (at = skipBlanks(text, at); !atLineEnd(text, at); at = skipBlanks(text, at)) {
+      const int vertex = plainIndex(text, at, countOf(kVertex));
+      if (vertex == 0) return refuse();
+      int texCoord = 0;
+      if (at < text.size() && text[at] == '/') {
+        ++at;
+        if (at < text.size() && text[at] != '/' && (texCoord = plainIndex(text, at, countOf(kTexCoord))) == 0)
+          return refuse();
+        if (at < text.size() && text[at] == '/' && (++at, plainIndex(text, at, normalCount_)) == 0) return refuse();
+      }
+      if (!endsToken(text, at)) return refuse();
+      if (withTexCoords == -1) withTexCoords = texCoord != 0;
+      if (withTexCoords != (texCoord != 0)) return refuse();
+      mesh_.cornerVertex.push_back(vertex - 1);
+      mesh_.cornerTexCoord.push_back(texCoord - 1);
+    }
+    if (mesh_.cornerVertex.size() - firstCorner < 3) return refuse();
+    mesh_.faceStart.push_back(static_cast<int>(mesh_.cornerVertex.size()));
+    return at;
+  }
+
+  // Sizes the arrays from a count of the lines that start `v `, `vt ` and `f `, so a dense mesh is
+  // not copied over and over as they grow. Reserved room that turns out unused is never touched, so
+  // it costs no memory; a guess too small only means the usual growth.
+  void reserveFor(std::string_view text) {
+    size_t vertices = 0, texCoords = 0, faces = 0;
+    for (size_t at = 0; at + 2 < text.size();) {
+      if (text[at] == 'v' && isBlank(text[at + 1])) ++vertices;
+      else if (text[at] == 'f' && isBlank(text[at + 1])) ++faces;
+      else if (text[at] == 'v' && text[at + 1] == 't' && isBlank(text[at + 2])) ++texCoords;
+      const void* lineEnd = std::memchr(text.data() + at, '\n', text.size() - at);
+      if (lineEnd == nullptr) break;
+      at = static_cast<size_t>(static_cast<const char*>(lineEnd) - text.data()) + 1;
+    }
+    vertices = std::min(vertices, kMaxObjVertices);
+    mesh_.positions.reserve(vertices);
+    mesh_.coordStart.reserve(vertices);
+    mesh_.texCoords.reserve(texCoords);
+    mesh_.faceStart.reserve(faces + 1);
+    mesh_.cornerVertex.reserve(4 * faces);
+    mesh_.cornerTexCoord.reserve(4 * faces);
+  }
+
   bool fail(int line, const std::string& what) {
     error_ = name_ + ":" + std::to_string(line) + ": " + what;
     return false;
@@ -404,52 +586,89 @@ ObjReadResult ParseObjText(std::string_view text, const std::string& name) {
   return parseSource(std::string(text), name);
 }
 
-bool FormatObjWithPositions(const ObjMesh& source, const std::vector<Point3>& positions,
-                            std::string& r_text, std::string& r_error) {
+namespace {
+
+// Why `positions` cannot be written over `source`, or empty.
+std::string positionsProblem(const ObjMesh& source, const std::vector<Point3>& positions) {
   if (positions.size() != source.coordStart.size()) {
-    r_error = "cannot write " + std::to_string(positions.size()) + " positions over a mesh file of " +
-              std::to_string(source.coordStart.size()) + " vertices";
-    return false;
+    return "cannot write " + std::to_string(positions.size()) + " positions over a mesh file of " +
+           std::to_string(source.coordStart.size()) + " vertices";
   }
   for (size_t i = 0; i < positions.size(); ++i) {
     const Point3& p = positions[i];
     if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
-      r_error = "vertex " + std::to_string(i + 1) + " has a position that is not finite";
-      return false;
+      return "vertex " + std::to_string(i + 1) + " has a position that is not finite";
     }
   }
-  r_text.clear();
-  r_text.reserve(source.source.size() + positions.size() * 8);
+  return std::string();
+}
+
+// The rewritten text in pieces of about a megabyte; false as soon as `put` refuses one.
+bool formatInPieces(const ObjMesh& source, const std::vector<Point3>& positions,
+                    const std::function<bool(std::string_view)>& put) {
+  constexpr size_t kPiece = size_t(1) << 20;
+  std::string piece;
+  piece.reserve(kPiece + 256);
+  const std::string_view text = source.source;
   size_t copied = 0;
   for (size_t i = 0; i < positions.size(); ++i) {
-    StatementScanner scanner(source.source, source.coordStart[i]);
+    StatementScanner scanner(text, source.coordStart[i]);
     for (int axis = 0; axis < 3; ++axis) {
       Token token;
       scanner.NextArgument(token);
       const float value = positions[i][axis];
       if (sameBits(value, source.positions[i][axis])) continue;
-      r_text.append(source.source, copied, token.offset - copied);
-      AppendFloat(r_text, value);
+      piece.append(text.substr(copied, token.offset - copied));
+      AppendFloat(piece, value);
       copied = token.offset + token.text.size();
+      if (piece.size() >= kPiece) {
+        if (!put(piece)) return false;
+        piece.clear();
+      }
     }
   }
-  r_text.append(source.source, copied, std::string::npos);
-  return true;
+  // What is left is already in the source: handed on without a copy.
+  return put(piece) && put(text.substr(copied));
+}
+
+}  // namespace
+
+bool FormatObjWithPositions(const ObjMesh& source, const std::vector<Point3>& positions,
+                            std::string& r_text, std::string& r_error) {
+  r_error = positionsProblem(source, positions);
+  if (!r_error.empty()) return false;
+  r_text.clear();
+  r_text.reserve(source.source.size() + positions.size() * 8);
+  return formatInPieces(source, positions, [&](std::string_view piece) {
+    r_text.append(piece);
+    return true;
+  });
 }
 
 bool WriteObjWithPositions(const ObjMesh& source, const std::vector<Point3>& positions,
                            const std::string& path, std::string& r_error) {
-  std::string text;
-  try {
-    if (!FormatObjWithPositions(source, positions, text, r_error)) {
-      r_error = path + ": " + r_error;
-      return false;
-    }
-  } catch (const std::bad_alloc&) {
-    r_error = path + ": not enough memory to write it";
+  if (std::string problem = positionsProblem(source, positions); !problem.empty()) {
+    r_error = path + ": " + problem;
     return false;
   }
-  return WriteFileBytes(path, text, r_error);
+  std::string failure;
+  try {
+    failure = WriteFileReplacing(path, [&](const std::function<bool(std::string_view)>& put) {
+      return formatInPieces(source, positions, put);
+    });
+  } catch (const std::bad_alloc&) {
+    failure = "not enough memory to write it";
+  }
+  if (failure.empty()) return true;
+  r_error = path + ": " + failure;
+  return false;
+}
+
+void DropTopology(ObjMesh& mesh) {
+  mesh.texCoords = {};
+  mesh.faceStart = {0};
+  mesh.cornerVertex = {};
+  mesh.cornerTexCoord = {};
 }
 
 ObjTriangles TriangulateInOrder(const ObjMesh& mesh) {

@@ -79,6 +79,10 @@ bool FormatObjWithPositions(const ObjMesh& source, const std::vector<Point3>& po
 bool WriteObjWithPositions(const ObjMesh& source, const std::vector<Point3>& positions,
                            const std::string& path, std::string& r_error);
 
+// Frees the faces and texture coordinates, keeping what FormatObjWithPositions needs (source,
+// positions, coordStart): once a host object is built from the mesh they are held there.
+void DropTopology(ObjMesh& mesh);
+
 // The polygons as triangles, for the triangle-mesh form: each face, in face order, becomes the fan
 // (c0, c1, c2), (c0, c2, c3), ... of its corners c0..cn-1, so a face of n corners gives n - 2
 // triangles and the triangles of face f follow those of face f - 1.

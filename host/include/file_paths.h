@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,12 @@ std::string WriteProblem(const std::string& path);
 // WriteProblem refuses is left alone. A path that exists and is not a regular file (a device, a pipe
 // with a reader) is written directly.
 std::string WriteFileReplacing(const std::string& path, std::string_view bytes);
+
+// The same for content made piece by piece, so a large file never has to be held whole:
+// `content` hands each piece to `put` in order and returns false (after `put` refused a piece, or
+// for a failure of its own) to abandon the write, which then fails as "cannot write".
+using FilePieces = std::function<bool(const std::function<bool(std::string_view)>& put)>;
+std::string WriteFileReplacing(const std::string& path, const FilePieces& content);
 
 // Makes SIGINT and SIGTERM remove the temporary file of a write in progress before the program
 // ends as the signal says, so a stopped run leaves nothing behind. Call once, early in main.

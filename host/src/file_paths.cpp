@@ -295,9 +295,13 @@ void RemoveTemporaryFilesOnSignals() {
 namespace {
 
 // Writes and closes; a full disk often shows only at the close.
-std::string writeAndClose(std::FILE* file, std::string_view bytes) {
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const int writeError = written ? 0 : errno;
+std::string writeAndClose(std::FILE* file, const FilePieces& content) {
+  int writeError = 0;
+  const bool written = content([&](std::string_view piece) {
+    if (std::fwrite(piece.data(), 1, piece.size(), file) == piece.size()) return true;
+    writeError = errno;
+    return false;
+  });
   const bool closed = std::fclose(file) == 0;
   if (!written) return failure("cannot write", writeError);
   if (!closed) return failure("cannot write", errno);
@@ -305,7 +309,7 @@ std::string writeAndClose(std::FILE* file, std::string_view bytes) {
 }
 
 // A device or a pipe: written as it is. A pipe without a reader is refused rather than waited for.
-std::string writeDirectly(const std::string& path, std::string_view bytes) {
+std::string writeDirectly(const std::string& path, const FilePieces& content) {
 #if defined(_WIN32)
   std::FILE* file = OpenFile(path, "wb");
 #else
@@ -315,17 +319,21 @@ std::string writeDirectly(const std::string& path, std::string_view bytes) {
   if (file == nullptr && handle >= 0) close(handle);
 #endif
   if (file == nullptr) return errno == ENXIO ? "cannot write: nothing reads from the pipe" : failure("cannot open for writing", errno);
-  return writeAndClose(file, bytes);
+  return writeAndClose(file, content);
 }
 
 }  // namespace
 
 std::string WriteFileReplacing(const std::string& path, std::string_view bytes) {
+  return WriteFileReplacing(path, [bytes](const std::function<bool(std::string_view)>& put) { return put(bytes); });
+}
+
+std::string WriteFileReplacing(const std::string& path, const FilePieces& content) {
   std::error_code ec;
   const std::filesystem::file_status status = std::filesystem::status(FilePath(path), ec);
   const bool exists = std::filesystem::exists(status);
   if (exists && !std::filesystem::is_regular_file(status) && !std::filesystem::is_directory(status)) {
-    return writeDirectly(path, bytes);
+    return writeDirectly(path, content);
   }
   if (std::string problem = WriteProblem(path); !problem.empty()) return problem;
 
@@ -355,7 +363,7 @@ std::string WriteFileReplacing(const std::string& path, std::string_view bytes) 
     if (file == nullptr) close(handle);
 #endif
   }
-  std::string written = file != nullptr ? writeAndClose(file, bytes) : failure("cannot write", errno);
+  std::string written = file != nullptr ? writeAndClose(file, content) : failure("cannot write", errno);
   SignalsHeld held;
   if (written.empty()) {
     if (int renameError = renameOver(temporary, destination); renameError != 0)
