@@ -90,13 +90,13 @@ TEST(References, DependencyTestMarksEveryMakerItReaches) {
   top.ReplaceReference(0, &middle);
   for (Item* item : {&middle, &top, &unrelated}) {
     item->SetAFlag(A_DEPENDENCY_TEST);
-    BeginDependencyTest(item);
+    item->BeginDependencyTest();
     EXPECT_FALSE(item->TestAFlag(A_DEPENDENCY_TEST));
   }
   bottom.NotifyDependents(FOREVER, PART_ALL, REFMSG_TEST_DEPENDENCY);
-  EXPECT_TRUE(middle.TestAFlag(A_DEPENDENCY_TEST));
-  EXPECT_TRUE(top.TestAFlag(A_DEPENDENCY_TEST));
-  EXPECT_FALSE(unrelated.TestAFlag(A_DEPENDENCY_TEST));
+  EXPECT_TRUE(middle.EndDependencyTest());
+  EXPECT_TRUE(top.EndDependencyTest());
+  EXPECT_FALSE(unrelated.EndDependencyTest());
   EXPECT_FALSE(bottom.TestAFlag(A_DEPENDENCY_TEST));
 }
 
