@@ -100,6 +100,22 @@ TEST(References, DependencyTestMarksEveryMakerItReaches) {
   EXPECT_FALSE(bottom.TestAFlag(A_DEPENDENCY_TEST));
 }
 
+// What lets an undo record outlive the object it was made for: its handle finds nothing once the
+// object is gone, and is never handed to another.
+TEST(References, AHandleFindsItsAnimatableUntilItIsDeleted) {
+  AnimHandle handle = 0;
+  {
+    Item item;
+    handle = Animatable::GetHandleByAnim(&item);
+    ASSERT_NE(handle, AnimHandle(0));
+    EXPECT_EQ(Animatable::GetHandleByAnim(&item), handle);
+    EXPECT_EQ(Animatable::GetAnimByHandle(handle), &item);
+  }
+  EXPECT_EQ(Animatable::GetAnimByHandle(handle), nullptr);
+  Item next;
+  EXPECT_NE(Animatable::GetHandleByAnim(&next), handle);
+}
+
 TEST(References, ReferencesThatWouldCloseALoopAreRefused) {
   Item a, b, c;
   ASSERT_EQ(b.ReplaceReference(0, &a), REF_SUCCEED);
