@@ -56,7 +56,8 @@ sanitize_suite() {
 # The Windows libraries from the mingw-w64 cross compilers: only what the checks need is built
 # (no benchmarks). The 64-bit suite runs under Wine in a prefix of its own, once without a display
 # (the rollout tests skip, saying why) and once on a virtual one, where the rollout is made of real
-# windows. Nothing here runs 32-bit programs, so the 32-bit library is checked statically.
+# windows. Nothing here runs 32-bit programs, so the 32-bit library is checked statically: its image,
+# exports and resources, and that it does its float arithmetic in SSE registers.
 windows_packages=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 python3 xvfb xauth)
 windows_libraries() (
   install_packages "${windows_packages[@]}"

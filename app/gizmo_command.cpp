@@ -12,7 +12,7 @@
 #include "symmetry_scene.h"
 #include "token_text.h"
 #include "triobj.h"
-#include "viewexp.h"
+#include "modifier_display.h"
 #include "viewport_svg.h"
 
 namespace {

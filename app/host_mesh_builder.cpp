@@ -136,8 +136,8 @@ void ApplyVertexSelection(Object* obj, const std::vector<float>& weights) {
     pm.selLevel = PATCH_VERTEX;
     pm.vertSel.SetSize(pm.numVerts);
     pm.vertSel.ClearAll();
-    pm.SetVertexWeightCount(pm.numVerts);
-    float* w = pm.VertexWeights();
+    pm.SetSoftSelection(true);
+    float* w = pm.GetVSelectionWeights();
     for (int i = 0; i < n && i < pm.numVerts; ++i) {
       if (weights[size_t(i)] >= 1.0f) pm.vertSel.Set(i);
       if (w) w[i] = weights[size_t(i)];
@@ -157,7 +157,7 @@ std::vector<float> ObjectSelectionWeights(Object* obj) {
     for (int i = 0; i < mm.numv; ++i) out.push_back(w ? w[i] : (mm.V(i)->GetFlag(MN_SEL) ? 1.0f : 0.0f));
   } else if (auto* patch = dynamic_cast<PatchObject*>(obj)) {
     PatchMesh& pm = patch->patch;
-    const float* w = pm.VertexWeights();
+    const float* w = pm.GetVSelectionWeights();
     for (int i = 0; i < pm.numVerts; ++i) out.push_back(w ? w[i] : (pm.vertSel[i] ? 1.0f : 0.0f));
   }
   return out;

@@ -36,6 +36,7 @@ void gridFor(int count, int& r_columns, int& r_rows) {
 // A pass-through modifier whose result the host may never keep, so it re-evaluates like ambiflex.
 class PassThrough : public Modifier {
  public:
+  CreateMouseCallBack* GetCreateMouseCallBack() override { return nullptr; }
   ChannelMask ChannelsUsed() override { return GEOM_CHANNEL; }
   ChannelMask ChannelsChanged() override { return GEOM_CHANNEL; }
   Class_ID InputType() override { return defObjectClassID; }

@@ -1,7 +1,7 @@
 // The modifier's host entry points.
 #include "modifier/ambiflex.h"
 
-#include "cmdmode.h"
+#include "maxapi.h"
 #include "params/param_ids.h"
 #include "params/rollout_dlg_proc.h"
 #include "persist/local_data_chunks.h"

@@ -47,6 +47,8 @@ class ambiflex : public Modifier, public IambiflexFP {
 
   // BaseObject / Modifier
   const MCHAR* GetObjectName() override;
+  // A modifier is applied, not created with the mouse.
+  CreateMouseCallBack* GetCreateMouseCallBack() override { return nullptr; }
   Interval LocalValidity(TimeValue t) override { return NEVER; }
   ChannelMask ChannelsUsed() override;
   ChannelMask ChannelsChanged() override;

@@ -7,9 +7,10 @@
 #include <array>
 
 #include "gfx.h"
+#include "maxapi.h"
 #include "modifier/ambiflex.h"
 #include "params/param_ids.h"
-#include "viewexp.h"
+#include "symmetry/engine/degenerate_geometry.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ GizmoLines gizmoLines(const GizmoSettings& s) {
 
 // The node's object transform with its origin moved by the offset along the (unit) mirror axis.
 Matrix3 gizmoTransform(Matrix3 tm, const GizmoSettings& s) {
-  Point3 normal = Normalize(tm.GetRow(s.axis));
+  Point3 normal = UnitOrZero(tm.GetRow(s.axis));
   tm.SetRow(3, tm.GetRow(3) + s.offset * normal);
   return tm;
 }
@@ -86,7 +87,11 @@ void drawGizmo(GraphicsWindow* gw, const GizmoSettings& s, const Matrix3& object
   gw->setTransform(gizmoTransform(objectTM, s));
   gw->setColor(LINE_COLOR, 1.0f, 0.0f, 0.0f);
   gw->startSegments();
-  for (auto line : gizmoLines(s)) gw->polyline(2, line.data(), nullptr, FALSE, nullptr);
+  for (const auto& line : gizmoLines(s)) {
+    // The window's clipper takes the point after the last as scratch.
+    Point3 points[3] = {line[0], line[1], line[1]};
+    gw->polyline(2, points, nullptr, FALSE, nullptr);
+  }
   gw->endSegments();
 }
 

@@ -8,23 +8,30 @@
 #include "plugin/library_statics.h"
 #include "plugin/resource.h"
 #include "plugin/resource_string.h"
-#include "viewexp.h"
+#include "maxapi.h"
 
 namespace {
 
 // Undoing or redoing a target pick changes the node the caches captured their target from: both
 // make every cache recapture, as the pick itself did, so that the mesh is never mirrored against
-// the undone target's capture while "Cache Target" is on.
+// the undone target's capture while "Cache Target" is on. The record may outlive the modifier, so
+// it holds the modifier's handle and does nothing once the modifier is gone.
 class TargetPickRestore : public RestoreObj {
  public:
-  explicit TargetPickRestore(ambiflex* modifier) : modifier_(modifier) {}
-  void Restore(int isUndo) override { modifier_->resetTarget(); }
-  void Redo() override { modifier_->resetTarget(); }
-  bool RefersTo(const void* object) const override { return object == static_cast<ReferenceMaker*>(modifier_); }
+  explicit TargetPickRestore(ambiflex* modifier) : modifier_(Animatable::GetHandleByAnim(modifier)) {}
+  void Restore(int isUndo) override { recapture(); }
+  void Redo() override { recapture(); }
 
  private:
-  ambiflex* modifier_;
+  void recapture() const {
+    if (Animatable* modifier = Animatable::GetAnimByHandle(modifier_)) static_cast<ambiflex*>(modifier)->resetTarget();
+  }
+  AnimHandle modifier_;
 };
+
+// Ends the open hold as one undo step labelled with string-table text `labelId`. The only place the
+// plug-in names Hold::Accept, whose label type differs between SDK releases.
+void acceptUndoStep(int labelId) { theHold.Accept(const_cast<MCHAR*>(GetResourceString(labelId))); }
 
 }  // namespace
 
@@ -39,12 +46,12 @@ BOOL PickControlNode::Pick(IObjParam* ip, ViewExp* vpt) {
   if (pickAsymmetry == 0) {
     modifier->pblock->SetValue(UndefObject, 0, node);
     theHold.Put(new TargetPickRestore(modifier));
-    theHold.Accept(GetResourceString(IDS_DEFORMED_TARGET));
+    acceptUndoStep(IDS_DEFORMED_TARGET);
     SetWindowTextW(GetDlgItem(modifier->hwndRollout, IDC_TARGET_PICK), node->GetName());
     modifier->resetTarget();
   } else {
     modifier->pblock->SetValue(asymNode, 0, node);
-    theHold.Accept(GetResourceString(IDS_ASYMMETRY_NODE));
+    acceptUndoStep(IDS_ASYMMETRY_NODE);
     SetWindowTextW(GetDlgItem(modifier->hwndRollout, IDC_ASYM_PICK), node->GetName());
   }
   modifier->UpdateRolloutState();
@@ -66,7 +73,7 @@ void PickControlNode::ExitMode(IObjParam* ip) {
 
 BOOL PickControlNode::Filter(INode* node) {
   if (node == nullptr || modifier == nullptr) return FALSE;
-  BeginDependencyTest(node);
+  node->BeginDependencyTest();
   modifier->NotifyDependents(FOREVER, 0, REFMSG_TEST_DEPENDENCY);
-  return node->TestAFlag(A_DEPENDENCY_TEST) ? FALSE : TRUE;
+  return node->EndDependencyTest() ? FALSE : TRUE;
 }

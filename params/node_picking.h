@@ -4,7 +4,7 @@
 // depend on the modifier may be picked, and the pick is one undoable step.
 #pragma once
 
-#include "cmdmode.h"
+#include "maxapi.h"
 
 class ambiflex;
 

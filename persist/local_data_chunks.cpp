@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
@@ -93,19 +94,15 @@ bool isIntChunk(unsigned short id) {
          id == kLastAxisChunk;
 }
 
-// The open chunk's payload, read in blocks: the stream does not say how long a chunk is, and a
-// count in another chunk is no measure of it.
+// The open chunk's whole payload, sized by the chunk's own length: a count in another chunk is no
+// measure of it, and a read past a chunk's end is not something a loader promises.
 void readWholePayload(ILoad* iload, std::vector<unsigned char>& r_bytes) {
-  const ULONG kBlock = 1 << 16;
-  for (;;) {
-    size_t at = r_bytes.size();
-    r_bytes.resize(at + kBlock);
-    ULONG got = 0;
-    iload->Read(r_bytes.data() + at, kBlock, &got);
-    if (got > kBlock) got = kBlock;
-    r_bytes.resize(at + size_t(got));
-    if (got < kBlock) return;
-  }
+  const ULONGLONG length = iload->CurChunkLength();
+  r_bytes.clear();
+  if (length == 0 || length > std::numeric_limits<ULONG>::max()) return;
+  r_bytes.resize(size_t(length));
+  ULONG got = 0;
+  if (iload->Read(r_bytes.data(), ULONG(length), &got) != IO_OK || got != ULONG(length)) r_bytes.clear();
 }
 
 std::vector<StagedChunk> stageChunks(ILoad* iload) {
@@ -116,15 +113,15 @@ std::vector<StagedChunk> stageChunks(ILoad* iload) {
     if (isIntChunk(chunk.id)) {
       unsigned char bytes[4] = {0, 0, 0, 0};
       ULONG got = 0;
-      iload->Read(bytes, sizeof(bytes), &got);
-      chunk.hasInt = got == sizeof(bytes);
+      chunk.hasInt = iload->CurChunkLength() >= sizeof(bytes) &&
+                     iload->Read(bytes, sizeof(bytes), &got) == IO_OK && got == sizeof(bytes);
       chunk.value = int(std::uint32_t(bytes[0]) | (std::uint32_t(bytes[1]) << 8) | (std::uint32_t(bytes[2]) << 16) |
                         (std::uint32_t(bytes[3]) << 24));
       staged.push_back(std::move(chunk));
     } else if (chunk.id == kFormatByteChunk) {
       unsigned char ignored = 0;
       ULONG got = 0;
-      iload->Read(&ignored, 1, &got);
+      if (iload->CurChunkLength() >= 1) iload->Read(&ignored, 1, &got);
     } else if (tableElementSize(chunk.id) != 0) {
       readWholePayload(iload, chunk.bytes);
       staged.push_back(std::move(chunk));
@@ -146,6 +143,8 @@ void fillTable(Tab<T>& table, int count, const std::vector<unsigned char>& paylo
   size_t supplied = payload.size() / sizeof(T);
   size_t n = supplied < size_t(count) ? supplied : size_t(count);
   if (n > 0) std::memcpy(table.Addr(0), payload.data(), n * sizeof(T));
+  // New table elements hold no particular value: the ones the payload does not supply are zeroed.
+  if (size_t(count) > n) std::memset(static_cast<void*>(table.Addr(int(n))), 0, (size_t(count) - n) * sizeof(T));
 }
 
 bool indicesWithin(const Tab<int>& table, int limit) {

@@ -22,7 +22,7 @@
 #pragma once
 
 #include "ioapi.h"
-#include "modifier.h"
+#include "object.h"
 #include "symmetry/local_mesh_data.h"
 
 // Writes `cache` as above. Sets `r_modifierResultValid` to 0 when nothing is written; otherwise

@@ -1,17 +1,8 @@
 // Per-node symmetry cache.
 #include "symmetry/local_mesh_data.h"
 
-vLocalMeshData::~vLocalMeshData() {
-  vecOwner.Init();
-  vecMatch.Init();
-  vertMatch.Init();
-  targetVertFlags.Init();
-  targetVecs.Init();
-  targetVerts.Init();
-  resultVertFlags.Init();
-  resultVecs.Init();
-  resultVerts.Init();
-}
+// The tables free their own storage, last field first (members are destroyed in reverse order).
+vLocalMeshData::~vLocalMeshData() = default;
 
 LocalModData* vLocalMeshData::Clone() {
   auto* copy = new vLocalMeshData();

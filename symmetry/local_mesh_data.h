@@ -7,7 +7,7 @@
 // owns a cache once it is stored in a context.
 #pragma once
 
-#include "modifier.h"
+#include "object.h"
 #include "tab.h"
 
 class vLocalMeshData : public LocalModData {
@@ -21,7 +21,7 @@ class vLocalMeshData : public LocalModData {
   // The context's cache, created empty when the context has none yet.
   static vLocalMeshData* FetchOrCreate(ModContext& mc);
 
-  // Setters: replace the table with a copy of `t` (which is then freed).
+  // Setters: replace the table with a copy of `t`, whose storage its destructor frees.
   void setResultVerts(Tab<Point3> t) { assign(resultVerts, t); }
   void setResultVecs(Tab<Point3> t) { assign(resultVecs, t); }
   void setResultVertFlags(Tab<int> t) { assign(resultVertFlags, t); }
@@ -78,10 +78,9 @@ class vLocalMeshData : public LocalModData {
 
  private:
   template <class T>
-  static void assign(Tab<T>& field, Tab<T>& from) {
+  static void assign(Tab<T>& field, const Tab<T>& from) {
     field.ZeroCount();
     if (from.Count() != field.Count()) field.SetCount(from.Count());
     if (from.Count() > 0) std::memcpy(field.Addr(0), from.Addr(0), sizeof(T) * size_t(from.Count()));
-    from.Init();
   }
 };

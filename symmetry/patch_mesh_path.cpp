@@ -171,13 +171,18 @@ struct WorkingPatch {
   }
 };
 
+// The patch's soft-selection weights, one per vertex first (then one per vector, unused here), or
+// null without a soft selection. The only place the plug-in names the patch mesh's weight accessor,
+// whose name in the real SDK is not certain.
+const float* vertexSoftSelection(PatchMesh& patch) { return patch.GetVSelectionWeights(); }
+
 void applyOperation(int op, PatchMesh& patch, const vLocalMeshData& cache, const MirrorMatrices& matrices,
                     const OperationOptions& options) {
   BitArray hardSelection = patch.VertexTempSel();
   VertexSelection selection;
   selection.bits = &hardSelection;
-  selection.weights = patch.VertexWeights();
-  selection.weightCount = selection.weights != nullptr ? patch.VertexWeightCount() : 0;
+  selection.weights = vertexSoftSelection(patch);
+  selection.weightCount = selection.weights != nullptr ? patch.numVerts : 0;
 
   std::vector<DWORD> targetFlags;
   for (int k = 0; k < cache.targetVertFlags.Count(); ++k) targetFlags.push_back(patchFlags(cache.targetVertFlags[k]));

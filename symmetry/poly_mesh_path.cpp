@@ -5,7 +5,7 @@
 // the asymmetry back on top of the symmetric result.
 #include <vector>
 
-#include "listener.h"
+#include "maxscript/maxscript.h"
 #include "modifier/ambiflex.h"
 #include "params/param_ids.h"
 #include "symmetry/apply_operation.h"

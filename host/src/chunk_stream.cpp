@@ -6,6 +6,9 @@
 
 namespace {
 
+// What a read past a chunk's end leaves in the reader's buffer.
+constexpr int kJunkByte = 0xCD;
+
 void putU16(std::string& out, size_t at, std::uint16_t v) {
   out[at] = char(v & 0xff);
   out[at + 1] = char(v >> 8);
@@ -141,15 +144,18 @@ IOResult ChunkLoader::Read(void* buf, ULONG nbytes, ULONG* nread) {
   if (nread != nullptr) *nread = 0;
   if (open_.empty() || open_.back().hasChunks) return IO_ERROR;
   Open& chunk = open_.back();
-  size_t available = chunk.end - chunk.cursor;
-  size_t n = size_t(nbytes) < available ? size_t(nbytes) : available;
-  if (n > 0) std::memcpy(buf, bytes_.data() + chunk.cursor, n);
-  chunk.cursor += n;
-  if (nread != nullptr) *nread = ULONG(n);
-  return n == size_t(nbytes) ? IO_OK : IO_ERROR;
+  const size_t available = chunk.end - chunk.cursor;
+  if (size_t(nbytes) > available) {
+    if (nbytes > 0) std::memset(buf, kJunkByte, nbytes);
+    return IO_ERROR;
+  }
+  if (nbytes > 0) std::memcpy(buf, bytes_.data() + chunk.cursor, nbytes);
+  chunk.cursor += nbytes;
+  if (nread != nullptr) *nread = nbytes;
+  return IO_OK;
 }
 
-size_t ChunkLoader::CurChunkLength() const { return open_.empty() ? 0 : open_.back().end - open_.back().begin; }
+ULONGLONG ChunkLoader::CurChunkLength() { return open_.empty() ? 0 : open_.back().end - open_.back().begin; }
 
 bool ChunkLoader::CurChunkHasSubChunks() const { return !open_.empty() && open_.back().hasChunks; }
 

@@ -8,6 +8,7 @@
 
 class DerivedObject : public IDerivedObject {
  public:
+  CreateMouseCallBack* GetCreateMouseCallBack() override { return nullptr; }
   explicit DerivedObject(Object* obj);
   ~DerivedObject() override;
 

@@ -13,6 +13,7 @@ void GraphicsWindow::endSegments() {
 
 void GraphicsWindow::polyline(int ct, Point3* xyz, Point3* rgb, int closed, int* es) {
   if (ct <= 0 || xyz == nullptr) return;
+  clipScratch_ = xyz[ct];
   Line line;
   line.points.assign(xyz, xyz + ct);
   for (const Point3& p : line.points) line.world.push_back(p * transform_);

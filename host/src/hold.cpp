@@ -1,6 +1,8 @@
 // theHold: open records, undo and redo stacks.
 #include "hold.h"
 
+#include "undo_records.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -17,12 +19,18 @@ struct Replaying {
 
 using Records = std::vector<std::unique_ptr<RestoreObj>>;
 
+// Whether `record` is one of the host's own that refers to `object`.
+bool refersTo(const RestoreObj& record, const void* object) {
+  const auto* own = dynamic_cast<const HostRestoreObj*>(&record);
+  return own != nullptr && own->RefersTo(object);
+}
+
 // Moves the records that refer to `object` into `dropped`. Records are destroyed only once the
 // hold's own containers are consistent again: a record may hold references, and its destructor
 // comes back into Discard.
 void discardFrom(Records& records, const void* object, Records& dropped) {
   auto kept = std::stable_partition(records.begin(), records.end(),
-                                    [&](const std::unique_ptr<RestoreObj>& r) { return !r->RefersTo(object); });
+                                    [&](const std::unique_ptr<RestoreObj>& r) { return !refersTo(*r, object); });
   std::move(kept, records.end(), std::back_inserter(dropped));
   records.erase(kept, records.end());
 }
@@ -36,11 +44,14 @@ void Hold::Put(RestoreObj* record) {
   if (depth_ > 0 && owned) open_.push_back(std::move(owned));
 }
 
-void Hold::Accept(const MCHAR* name) {
+void Hold::Accept(int nameID) { Accept(static_cast<MCHAR*>(nullptr)); }
+
+void Hold::Accept(MCHAR* name) {
   if (depth_ == 0) return;
   if (--depth_ > 0) return;
   // An action that changed nothing leaves no step to undo.
   if (open_.empty()) return;
+  for (auto& record : open_) record->EndHold();
   Step step;
   step.label = name;
   step.records = std::move(open_);

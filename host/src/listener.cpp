@@ -1,5 +1,5 @@
 // The process's script listener.
-#include "listener.h"
+#include "maxscript/maxscript.h"
 
 void CharStream::puts(const MCHAR* text) {
   if (text != nullptr) text_ += text;

@@ -25,6 +25,7 @@ ModContext::~ModContext() {
 namespace {
 const unsigned short kModifierNameChunk = 0x0100;
 const unsigned short kModifierEnabledChunk = 0x0110;
+const ULONGLONG kLongestName = 1u << 16;
 }  // namespace
 
 IOResult Modifier::Save(ISave* isave) {
@@ -44,15 +45,12 @@ IOResult Modifier::Load(ILoad* iload) {
   while (iload->OpenChunk() == IO_OK) {
     ULONG got = 0;
     if (iload->CurChunkID() == kModifierNameChunk) {
-      // The chunk's length is not known up front: read it in blocks to its end.
-      std::string name;
-      char block[256];
-      do {
-        got = 0;
-        iload->Read(block, ULONG(sizeof(block)), &got);
-        name.append(block, got);
-      } while (got == sizeof(block) && name.size() < (1u << 16));
-      name_ = MSTR::FromUTF8(name);
+      // Names are short; a longer chunk is damage and keeps the name the modifier has.
+      const ULONGLONG length = iload->CurChunkLength();
+      std::string name(length <= kLongestName ? size_t(length) : 0, '\0');
+      if (length <= kLongestName && (name.empty() || iload->Read(name.data(), ULONG(name.size()), &got) == IO_OK)) {
+        name_ = MSTR::FromUTF8(name);
+      }
     } else if (iload->CurChunkID() == kModifierEnabledChunk) {
       int enabled = 1;
       if (iload->Read(&enabled, sizeof(enabled), &got) == IO_OK && got == sizeof(enabled)) enabled_ = enabled != 0;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "hold.h"
+#include "undo_records.h"
 #include "inode.h"
 #include "iparamb2.h"
 #include "iFnPub.h"
@@ -174,7 +175,7 @@ ParamMap2UserDlgProc* ParamBlockDesc2::GetUserDlgProc(MapID map_id) const { retu
 
 // One recorded parameter change. For node parameters it holds references to both nodes, so a node
 // deleted meanwhile leaves an empty slot instead of a dangling pointer.
-class ParamValueRestore : public RestoreObj, public ReferenceMaker {
+class ParamValueRestore : public HostRestoreObj, public ReferenceMaker {
  public:
   ParamValueRestore(IParamBlock2* block, ParamID id, const PB2Value& before, const PB2Value& after, bool nodes)
       : block_(block), id_(id), before_(before), after_(after), nodes_(nodes) {

@@ -178,7 +178,10 @@ class ParamMap : public IParamMap2 {
       default:
         break;
     }
-    if (ownStep) theHold.Accept(L"Parameter Change");
+    if (ownStep) {
+      static MCHAR label[] = L"Parameter Change";
+      theHold.Accept(label);
+    }
     show(def);
   }
 

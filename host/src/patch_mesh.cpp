@@ -1,6 +1,8 @@
 // Patch mesh storage, selection and the derived interior points.
 #include "patch.h"
 
+#include <algorithm>
+
 PatchMesh::PatchMesh() = default;
 
 PatchMesh::PatchMesh(const PatchMesh& from) { *this = from; }
@@ -13,6 +15,7 @@ PatchMesh& PatchMesh::operator=(const PatchMesh& from) {
   vertStore_ = from.vertStore_;
   vecStore_ = from.vecStore_;
   patchStore_ = from.patchStore_;
+  softSelection_ = from.softSelection_;
   weights_ = from.weights_;
   vertSel = from.vertSel;
   patchSel = from.patchSel;
@@ -32,9 +35,10 @@ BOOL PatchMesh::setNumVerts(int n, BOOL keep) {
   if (n < 0) return FALSE;
   if (!keep) vertStore_.assign(size_t(n), PatchVert());
   else vertStore_.resize(size_t(n));
+  const int oldVerts = numVerts;
   numVerts = n;
   vertSel.SetSize(n, keep);
-  if (!weights_.empty()) weights_.resize(size_t(n), 0.0f);
+  relayoutWeights(oldVerts, numVecs);
   syncPointers();
   return TRUE;
 }
@@ -43,7 +47,9 @@ BOOL PatchMesh::setNumVecs(int n, BOOL keep) {
   if (n < 0) return FALSE;
   if (!keep) vecStore_.assign(size_t(n), PatchVec());
   else vecStore_.resize(size_t(n));
+  const int oldVecs = numVecs;
   numVecs = n;
+  relayoutWeights(numVerts, oldVecs);
   syncPointers();
   return TRUE;
 }
@@ -75,9 +81,21 @@ BitArray PatchMesh::VertexTempSel() {
   return sel;
 }
 
-float* PatchMesh::VertexWeights() { return weights_.empty() ? nullptr : weights_.data(); }
+void PatchMesh::SetSoftSelection(bool on) {
+  softSelection_ = on;
+  weights_.assign(on ? size_t(numVerts) + size_t(numVecs) : 0, 0.0f);
+}
 
-void PatchMesh::SetVertexWeightCount(int n) { weights_.assign(size_t(n > 0 ? n : 0), 0.0f); }
+void PatchMesh::relayoutWeights(int oldVerts, int oldVecs) {
+  if (!softSelection_) return;
+  std::vector<float> weights(size_t(numVerts) + size_t(numVecs), 0.0f);
+  const size_t verts = size_t(oldVerts < numVerts ? oldVerts : numVerts);
+  const size_t vecs = size_t(oldVecs < numVecs ? oldVecs : numVecs);
+  std::copy(weights_.begin(), weights_.begin() + std::ptrdiff_t(verts), weights.begin());
+  std::copy(weights_.begin() + oldVerts, weights_.begin() + oldVerts + std::ptrdiff_t(vecs),
+            weights.begin() + numVerts);
+  weights_ = std::move(weights);
+}
 
 void PatchMesh::computeInteriors() {
   ++computeInteriorsCalls;

@@ -1,6 +1,5 @@
 // The core interface's active viewport and pick modes.
-#include "cmdmode.h"
-#include "viewexp.h"
+#include "maxapi.h"
 
 ViewExp* Interface::GetActiveViewExp() {
   static ViewExp viewport;

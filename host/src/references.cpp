@@ -173,6 +173,6 @@ int ReferenceTarget::DoEnumDependents(DependentEnumProc* dep) {
   return enumerate(this, dep, seen);
 }
 
-void BeginDependencyTest(ReferenceMaker* node) {
-  if (node != nullptr) node->ClearAFlag(A_DEPENDENCY_TEST);
-}
+void ReferenceTarget::BeginDependencyTest() { ClearAFlag(A_DEPENDENCY_TEST); }
+
+BOOL ReferenceTarget::EndDependencyTest() { return TestAFlag(A_DEPENDENCY_TEST) ? TRUE : FALSE; }

@@ -150,7 +150,7 @@ void writePatch(ChunkSaver& out, PatchMesh& pm) {
   PayloadWriter level;
   level.I32(pm.selLevel);
   out.WriteChunk(kPatchLevel, level.Bytes());
-  if (pm.VertexWeights() != nullptr) writeFloats(out, kPatchSoftSel, pm.VertexWeights(), pm.VertexWeightCount());
+  if (const float* weights = pm.GetVSelectionWeights()) writeFloats(out, kPatchSoftSel, weights, pm.numVerts);
 }
 
 // --- reading -----------------------------------------------------------------------------------
@@ -496,9 +496,9 @@ PatchObject* loadPatch(ChunkLoader& in, std::string& r_error) {
   if (p.count(kPatchSoftSel)) {
     std::vector<float> weights;
     if (!readFloats(p[kPatchSoftSel], weights, r_error)) return nullptr;
-    pm.SetVertexWeightCount(int(weights.size()));
-    float* w = pm.VertexWeights();
-    for (size_t i = 0; i < weights.size() && w != nullptr; ++i) w[i] = weights[i];
+    pm.SetSoftSelection(true);
+    float* w = pm.GetVSelectionWeights();
+    for (size_t i = 0; i < weights.size() && i < size_t(pm.numVerts); ++i) w[i] = weights[i];
   }
   return obj.release();
 }

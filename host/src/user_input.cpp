@@ -3,10 +3,9 @@
 
 #include <algorithm>
 
-#include "cmdmode.h"
+#include "maxapi.h"
 #include "custcont.h"
 #include "scene.h"
-#include "viewexp.h"
 // On Windows the controls are the system's windows: user_input_win32.cpp gives them their input.
 #if !defined(_WIN32)
 #include "window_tree.h"

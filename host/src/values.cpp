@@ -27,11 +27,7 @@ const Class_ID mapObjectClassID(0x0ffffffe, 0);
 const Class_ID bypassObjectClassID(0x76A11646, 0x12A822FB);
 const Class_ID pointCloudObjectClassID(0x5e1f0a37, 0x2c4d9b01);
 
-Point3 Normalize(const Point3& v) {
-  float len = v.Length();
-  if (!(len > 0.0f) || !std::isfinite(len)) return Point3(0.0f, 0.0f, 0.0f);
-  return v / len;
-}
+Point3 Normalize(const Point3& v) { return v / v.Length(); }
 
 Matrix3::Matrix3() { IdentityMatrix(); }
 Matrix3::Matrix3(int init) {
@@ -97,14 +93,8 @@ static double determinant3(const Matrix3& a) {
          double(m[0][2]) * (double(m[1][0]) * m[2][1] - double(m[1][1]) * m[2][0]);
 }
 
-bool Singular(const Matrix3& a) {
-  double det = determinant3(a);
-  return !(det != 0.0) || !std::isfinite(det);
-}
-
 Matrix3 Inverse(const Matrix3& a) {
-  double det = determinant3(a);
-  if (!(det != 0.0) || !std::isfinite(det)) return Matrix3(1);
+  const double det = determinant3(a);
   const float(*m)[3] = a.m;
   Matrix3 r(0);
   double inv = 1.0 / det;

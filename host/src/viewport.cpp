@@ -1,5 +1,5 @@
 // Viewports: the hit log, and drawing and measuring a node's modifier gizmos.
-#include "viewexp.h"
+#include "modifier_display.h"
 
 #include <functional>
 

@@ -29,6 +29,8 @@
 #include <cstring>
 #include <limits>
 
+#include "symmetry/engine/compiler_hints.h"
+
 namespace {
 
 constexpr int kLeafSize = 8;
@@ -167,7 +169,7 @@ NearestPointIndex::NearestPointIndex(const Point3* candidates, int count) {
   constexpr int kLookAhead = 16;  // probes are cache misses on large sets: start them early
   entries_.reserve(count);
   for (int j = 0; j < count; ++j) {
-    if (j + kLookAhead < count) __builtin_prefetch(&table[home(positionHash(candidates[j + kLookAhead]))]);
+    if (j + kLookAhead < count) PrefetchForRead(&table[home(positionHash(candidates[j + kLookAhead]))]);
     const Point3& p = candidates[j];
     if (!isFinite(p)) continue;
     const std::uint64_t hash = positionHash(p);

@@ -3,6 +3,7 @@
 // frames are reproducible bit for bit.
 #include "symmetry/engine/surface_frames.h"
 
+#include "symmetry/engine/degenerate_geometry.h"
 #include "symmetry/engine/uv_directions.h"
 
 void BuildVertexDirections(const SurfaceTriangles& mesh, int count, TextureDirections which,
@@ -47,17 +48,17 @@ void BuildVertexDirections(const SurfaceTriangles& mesh, int count, TextureDirec
       for (int j = 0; j < 3; ++j) vs[v[j]] += d;
     }
   }
-  for (int i = 0; i < count; ++i) normals[i] = Normalize(normals[i]);
-  for (int i = 0; wantU && i < count; ++i) us[i] = Normalize(us[i]);
-  for (int i = 0; wantV && i < count; ++i) vs[i] = Normalize(vs[i]);
+  for (int i = 0; i < count; ++i) normals[i] = UnitOrZero(normals[i]);
+  for (int i = 0; wantU && i < count; ++i) us[i] = UnitOrZero(us[i]);
+  for (int i = 0; wantV && i < count; ++i) vs[i] = UnitOrZero(vs[i]);
 }
 
 Matrix3 SurfaceFrame(const Point3& normal, const Point3& tangent, bool orthonormal) {
   const Point3 zero(0.0f, 0.0f, 0.0f);
   if (orthonormal) {
-    const Point3 a = Normalize(normal ^ tangent);
-    const Point3 b = Normalize(normal ^ a);
-    const Point3 c = Normalize(normal ^ b);
+    const Point3 a = UnitOrZero(normal ^ tangent);
+    const Point3 b = UnitOrZero(normal ^ a);
+    const Point3 c = UnitOrZero(normal ^ b);
     return Matrix3(c, b, normal, zero);
   }
   return Matrix3(tangent, normal ^ tangent, normal, zero);
@@ -75,9 +76,9 @@ void TransportOffsets(const SurfaceTriangles& from, const SurfaceTriangles& to, 
   const std::vector<Point3>& toTangents = options.tangentIsV ? t.v : t.u;
   for (int i = 0; i < count; ++i) {
     const Matrix3 source = SurfaceFrame(f.normals[size_t(i)], fromTangents[size_t(i)], options.orthonormal);
-    // The host's inverse of a singular frame is the identity, which would hand the raw offset to
-    // the destination frame's rows; the plain offset is the sound answer there.
-    if (Singular(source)) continue;
+    // A singular frame (a vertex without faces or texture directions) has no inverse: the plain
+    // offset is the sound answer there.
+    if (!Invertible(source)) continue;
     const Matrix3 destination = SurfaceFrame(t.normals[size_t(i)], toTangents[size_t(i)], options.orthonormal);
     Point3 o = offsets[i] * Inverse(source);
     offsets[i] = o * destination;

@@ -9,6 +9,8 @@
 
 #include <cmath>
 
+#include "symmetry/engine/degenerate_geometry.h"
+
 namespace {
 
 struct Order {
@@ -41,7 +43,7 @@ Point3 directionOf(const Point3 p[3], const float across[3], const float along[3
   const Point3 q = float(s) * p[o.lo] + t * p[o.hi];
   const double alongAtQ = s * double(along[o.lo]) + double(t * along[o.hi]);
   const Point3 d = alongAtQ <= double(along[o.mid]) ? p[o.mid] - q : q - p[o.mid];
-  return Normalize(d);
+  return UnitOrZero(d);
 }
 
 }  // namespace

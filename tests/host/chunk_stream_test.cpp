@@ -100,7 +100,7 @@ TEST(ChunkReading, ReadsBackTheTreeAsWritten) {
   EXPECT_FALSE(in.Failed());
 }
 
-TEST(ChunkReading, DataChunkHasNoSubChunksAndShortReadsSayHowMuch) {
+TEST(ChunkReading, DataChunkHasNoSubChunksAndReadsPastItsEndGetNothing) {
   std::string bytes = sampleStream();
   ChunkLoader in(bytes);
   ASSERT_EQ(in.OpenChunk(), IO_OK);
@@ -111,8 +111,11 @@ TEST(ChunkReading, DataChunkHasNoSubChunksAndShortReadsSayHowMuch) {
   ULONG got = 0;
   EXPECT_EQ(in.Read(buffer, 2, &got), IO_OK);
   EXPECT_EQ(got, 2u);
+  EXPECT_EQ(in.CurChunkLength(), 3u);
   EXPECT_EQ(in.Read(buffer, 5, &got), IO_ERROR);
-  EXPECT_EQ(got, 1u);
+  EXPECT_EQ(got, 0u);
+  EXPECT_NE(buffer[0], 'c');
+  EXPECT_EQ(in.Read(buffer, 1, &got), IO_OK);
   EXPECT_EQ(buffer[0], 'c');
   in.CloseChunk();
   ASSERT_EQ(in.OpenChunk(), IO_OK);

@@ -9,11 +9,12 @@
 #include "inode.h"
 #include "iparamb2.h"
 #include "scene.h"
+#include "undo_records.h"
 
 namespace {
 
 // A record that logs what is replayed, as "undo 1", "redo 1", "cancel 1".
-class LoggedChange : public RestoreObj {
+class LoggedChange : public HostRestoreObj {
  public:
   LoggedChange(std::vector<std::string>& log, int n, const void* about = nullptr)
       : log_(log), n_(n), about_(about) {}
@@ -27,6 +28,12 @@ class LoggedChange : public RestoreObj {
   const void* about_;
 };
 
+// Ends the hold with a label, as the real SDK's Accept takes it: a text it may not keep.
+void accept(const wchar_t* label) {
+  std::wstring text(label);
+  theHold.Accept(text.data());
+}
+
 class HoldSteps : public ::testing::Test {
  protected:
   void SetUp() override { theHold.Flush(); }
@@ -38,7 +45,7 @@ TEST_F(HoldSteps, OneHoldIsOneLabelledStepUndoneInReverse) {
   theHold.Begin();
   theHold.Put(new LoggedChange(log, 1));
   theHold.Put(new LoggedChange(log, 2));
-  theHold.Accept(L"Move");
+  accept(L"Move");
   ASSERT_EQ(theHold.UndoCount(), 1);
   EXPECT_EQ(theHold.UndoLabel(), MSTR(L"Move"));
   ASSERT_TRUE(theHold.Undo());
@@ -52,9 +59,9 @@ TEST_F(HoldSteps, NestedHoldsMakeOneStepWithTheOutermostLabel) {
   theHold.Put(new LoggedChange(log, 1));
   theHold.Begin();
   theHold.Put(new LoggedChange(log, 2));
-  theHold.Accept(L"inner");
+  accept(L"inner");
   EXPECT_TRUE(theHold.Holding());
-  theHold.Accept(L"outer");
+  accept(L"outer");
   EXPECT_FALSE(theHold.Holding());
   EXPECT_EQ(theHold.UndoCount(), 1);
   EXPECT_EQ(theHold.UndoLabel(), MSTR(L"outer"));
@@ -70,7 +77,7 @@ TEST_F(HoldSteps, CancelRestoresAndLeavesNoStep) {
 
 TEST_F(HoldSteps, AHoldThatRecordedNothingMakesNoStep) {
   theHold.Begin();
-  theHold.Accept(L"nothing");
+  accept(L"nothing");
   EXPECT_EQ(theHold.UndoCount(), 0);
   // Without an open hold a record is dropped at once.
   theHold.Put(new LoggedChange(log, 1));
@@ -81,13 +88,13 @@ TEST_F(HoldSteps, ANewStepDropsWhatCouldBeRedone) {
   for (int n : {1, 2}) {
     theHold.Begin();
     theHold.Put(new LoggedChange(log, n));
-    theHold.Accept(L"step");
+    accept(L"step");
   }
   ASSERT_TRUE(theHold.Undo());
   EXPECT_EQ(theHold.RedoCount(), 1);
   theHold.Begin();
   theHold.Put(new LoggedChange(log, 3));
-  theHold.Accept(L"step");
+  accept(L"step");
   EXPECT_EQ(theHold.RedoCount(), 0);
   EXPECT_EQ(theHold.UndoCount(), 2);
 }
@@ -96,11 +103,11 @@ TEST_F(HoldSteps, DiscardDropsTheRecordsOfAnObjectAndStepsLeftEmpty) {
   int gone = 0, kept = 0;
   theHold.Begin();
   theHold.Put(new LoggedChange(log, 1, &gone));
-  theHold.Accept(L"only gone");
+  accept(L"only gone");
   theHold.Begin();
   theHold.Put(new LoggedChange(log, 2, &gone));
   theHold.Put(new LoggedChange(log, 3, &kept));
-  theHold.Accept(L"both");
+  accept(L"both");
   theHold.Discard(&gone);
   ASSERT_EQ(theHold.UndoCount(), 1);
   ASSERT_TRUE(theHold.Undo());
@@ -134,7 +141,7 @@ TEST_F(UndoneParameters, ChangesInsideAHoldAreUndoneAndRedone) {
   theHold.Begin();
   block->SetValue(0, 0, 7);
   block->SetValue(0, 0, 99);  // clamped to 10
-  theHold.Accept(L"Count");
+  accept(L"Count");
   EXPECT_EQ(block->GetInt(0), 10);
   ASSERT_TRUE(theHold.Undo());
   EXPECT_EQ(block->GetInt(0), 5);
@@ -150,7 +157,7 @@ TEST_F(UndoneParameters, NodeChangesKeepTheirNodesOnlyWhileTheyExist) {
   block->SetValue(1, 0, first);
   theHold.Begin();
   block->SetValue(1, 0, second);
-  theHold.Accept(L"Node");
+  accept(L"Node");
   ASSERT_TRUE(theHold.Undo());
   EXPECT_EQ(block->GetINode(1), first);
   ASSERT_TRUE(theHold.Redo());
@@ -164,7 +171,7 @@ TEST_F(UndoneParameters, NodeChangesKeepTheirNodesOnlyWhileTheyExist) {
 TEST_F(UndoneParameters, ADeletedBlockTakesItsStepsAlong) {
   theHold.Begin();
   block->SetValue(0, 0, 4);
-  theHold.Accept(L"Count");
+  accept(L"Count");
   ASSERT_EQ(theHold.UndoCount(), 1);
   block->DeleteMe();
   block = nullptr;
@@ -181,7 +188,7 @@ TEST_F(UndoneParameters, RecordsHoldingNodesAreDroppedWithTheirBlockAndByFlush) 
     theHold.Begin();
     block->SetValue(1, 0, node);
     theHold.Put(new LoggedChange(log, 1));
-    theHold.Accept(L"Node");
+    accept(L"Node");
   }
   ASSERT_TRUE(theHold.Undo());
   ASSERT_EQ(theHold.UndoCount(), 2);
@@ -195,7 +202,7 @@ TEST_F(UndoneParameters, RecordsHoldingNodesAreDroppedWithTheirBlockAndByFlush) 
   IParamBlock2* other = CreateParameterBlock2(&desc, nullptr);
   theHold.Begin();
   other->SetValue(1, 0, second);
-  theHold.Accept(L"Node");
+  accept(L"Node");
   theHold.Flush();
   EXPECT_EQ(theHold.UndoCount() + theHold.RedoCount(), 0);
   other->DeleteMe();

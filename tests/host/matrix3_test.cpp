@@ -36,7 +36,6 @@ TEST(Matrix3, ProductAppliesTheLeftMatrixFirst) {
 TEST(Matrix3, InverseUndoesTheTransform) {
   Matrix3 m = sample();
   Matrix3 inv = Inverse(m);
-  EXPECT_FALSE(Singular(m));
   for (Point3 p : {Point3(0.0f, 0.0f, 0.0f), Point3(1.0f, 2.0f, 3.0f), Point3(-7.5f, 0.25f, 100.0f)}) {
     expectNear((p * m) * inv, p, 1e-4f);
     expectNear((p * inv) * m, p, 1e-4f);
@@ -45,11 +44,14 @@ TEST(Matrix3, InverseUndoesTheTransform) {
   for (int r = 0; r < 4; ++r) expectNear(product.GetRow(r), Matrix3(1).GetRow(r));
 }
 
-TEST(Matrix3, SingularInverseIsTheIdentity) {
+// The real SDK promises nothing for these, and neither does this host: no made-up answer that a
+// plug-in could come to rely on.
+TEST(Matrix3, DegenerateInputsGiveWhatPlainArithmeticGives) {
   Matrix3 flat = ScaleMatrix(Point3(1.0f, 0.0f, 1.0f));
   flat.SetTrans(Point3(5.0f, 5.0f, 5.0f));
-  EXPECT_TRUE(Singular(flat));
-  EXPECT_EQ(Inverse(flat), Matrix3(1));
+  const Matrix3 inv = Inverse(flat);
+  EXPECT_FALSE(std::isfinite(inv.m[0][0]));
+  EXPECT_FALSE(std::isfinite(Normalize(Point3(0.0f, 0.0f, 0.0f)).x));
 }
 
 TEST(Matrix3, ScaleMatrixHasNoTranslation) {

@@ -40,6 +40,7 @@ class CountingAccessor : public PBAccessor {
 // is an Object so that a node can refer to it.
 class Holder : public Object {
  public:
+  CreateMouseCallBack* GetCreateMouseCallBack() override { return nullptr; }
   SClass_ID SuperClassID() override { return 0x99; }
   Object* MakeShallowCopy(ChannelMask) override { return nullptr; }
   int NumRefs() override { return 3; }

@@ -90,14 +90,30 @@ TEST(References, DependencyTestMarksEveryMakerItReaches) {
   top.ReplaceReference(0, &middle);
   for (Item* item : {&middle, &top, &unrelated}) {
     item->SetAFlag(A_DEPENDENCY_TEST);
-    BeginDependencyTest(item);
+    item->BeginDependencyTest();
     EXPECT_FALSE(item->TestAFlag(A_DEPENDENCY_TEST));
   }
   bottom.NotifyDependents(FOREVER, PART_ALL, REFMSG_TEST_DEPENDENCY);
-  EXPECT_TRUE(middle.TestAFlag(A_DEPENDENCY_TEST));
-  EXPECT_TRUE(top.TestAFlag(A_DEPENDENCY_TEST));
-  EXPECT_FALSE(unrelated.TestAFlag(A_DEPENDENCY_TEST));
+  EXPECT_TRUE(middle.EndDependencyTest());
+  EXPECT_TRUE(top.EndDependencyTest());
+  EXPECT_FALSE(unrelated.EndDependencyTest());
   EXPECT_FALSE(bottom.TestAFlag(A_DEPENDENCY_TEST));
+}
+
+// What lets an undo record outlive the object it was made for: its handle finds nothing once the
+// object is gone, and is never handed to another.
+TEST(References, AHandleFindsItsAnimatableUntilItIsDeleted) {
+  AnimHandle handle = 0;
+  {
+    Item item;
+    handle = Animatable::GetHandleByAnim(&item);
+    ASSERT_NE(handle, AnimHandle(0));
+    EXPECT_EQ(Animatable::GetHandleByAnim(&item), handle);
+    EXPECT_EQ(Animatable::GetAnimByHandle(handle), &item);
+  }
+  EXPECT_EQ(Animatable::GetAnimByHandle(handle), nullptr);
+  Item next;
+  EXPECT_NE(Animatable::GetHandleByAnim(&next), handle);
 }
 
 TEST(References, ReferencesThatWouldCloseALoopAreRefused) {

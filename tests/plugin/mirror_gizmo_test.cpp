@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "support/plugin_fixture.h"
-#include "viewexp.h"
+#include "maxapi.h"
+#include "modifier_display.h"
 
 using namespace testing_support;
 

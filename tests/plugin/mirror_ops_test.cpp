@@ -18,6 +18,7 @@ namespace {
 // A compound object: its inputs are pipe branches, each one referenced by it.
 class CompoundObject : public GeomObject {
  public:
+  CreateMouseCallBack* GetCreateMouseCallBack() override { return nullptr; }
   explicit CompoundObject(const std::vector<Object*>& branches) : branches_(branches.size(), nullptr) {
     for (size_t i = 0; i < branches.size(); ++i) ReplaceReference(int(i), branches[i]);
   }

@@ -69,6 +69,7 @@ PatchObject* MakeTriPatch() {
 // A modifier of the test's own that fails with the host's table index error.
 class FailingModifier : public Modifier {
  public:
+  CreateMouseCallBack* GetCreateMouseCallBack() override { return nullptr; }
   void GetClassName(MSTR& s) override { s = L"Failing"; }
   ChannelMask ChannelsUsed() override { return GEOM_CHANNEL; }
   ChannelMask ChannelsChanged() override { return GEOM_CHANNEL; }

@@ -158,9 +158,9 @@ TEST_F(PatchPath, MirrorHandlesFollowTheirOwnersSelectionAndSoftWeight) {
   PatchMesh& in = input();
   in.selLevel = PATCH_VERTEX;
   in.vertSel.Set(selected);
-  in.SetVertexWeightCount(in.numVerts);
-  in.VertexWeights()[selected] = 1.0f;
-  in.VertexWeights()[soft] = 0.5f;
+  in.SetSoftSelection(true);
+  in.GetVSelectionWeights()[selected] = 1.0f;
+  in.GetVSelectionWeights()[soft] = 0.5f;
   const PatchMesh before = in;
   const PatchMesh& out = output();
   const PatchMesh& t = targetPatch();

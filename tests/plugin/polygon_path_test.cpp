@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "listener.h"
+#include "maxscript/maxscript.h"
 #include "support/plugin_fixture.h"
 #include "support/point_sets.h"
 

@@ -92,8 +92,8 @@ class SceneFile : public ::testing::Test {
     Params(second)->SetValue(kMirrorAxis, 0, 2);
 
     PatchObject* patchObj = MakeSymmetricPatchGrid(3, 2);
-    patchObj->patch.SetVertexWeightCount(patchObj->patch.numVerts);
-    patchObj->patch.VertexWeights()[1] = 0.5f;
+    patchObj->patch.SetSoftSelection(true);
+    patchObj->patch.GetVSelectionWeights()[1] = 0.5f;
     patchObj->patch.vertSel.Set(0);
     Scene::Get().CreateNode(L"patch", patchObj);
 
@@ -172,8 +172,8 @@ TEST_F(SceneFile, ReloadKeepsMeshesSelectionsAndTransforms) {
   EXPECT_EQ(patch.numVecs, patchBefore.numVecs);
   EXPECT_EQ(patch.patches[1].vec[3], patchBefore.patches[1].vec[3]);
   EXPECT_EQ(patch.vecs[5].vert, patchBefore.vecs[5].vert);
-  ASSERT_NE(patch.VertexWeights(), nullptr);
-  EXPECT_EQ(patch.VertexWeights()[1], 0.5f);
+  ASSERT_NE(patch.GetVSelectionWeights(), nullptr);
+  EXPECT_EQ(patch.GetVSelectionWeights()[1], 0.5f);
   EXPECT_TRUE(patch.vertSel == patchBefore.vertSel);
 
   EXPECT_EQ(BaseObjectOf(node(L"shared1")), BaseObjectOf(node(L"shared2")));

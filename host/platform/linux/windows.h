@@ -17,6 +17,8 @@ typedef unsigned int UINT;
 // 32-bit, as on Windows, so host structures have the same layout on both platforms.
 typedef std::uint32_t ULONG;
 typedef std::uint32_t DWORD;
+typedef std::uint64_t ULONGLONG;
+typedef std::uintptr_t ULONG_PTR;
 typedef unsigned short WORD;
 typedef std::uintptr_t WPARAM;
 typedef std::intptr_t LPARAM;

@@ -35,12 +35,20 @@ class BaseInterface : public InterfaceServer {
   virtual Interface_ID GetID() { return Interface_ID(0, 0); }
 };
 
+// A handle that names one animatable for the life of the process; never reused.
+typedef ULONG_PTR AnimHandle;
+
 class Animatable : public InterfaceServer {
  public:
   Animatable() = default;
   Animatable(const Animatable&) = delete;
   Animatable& operator=(const Animatable&) = delete;
-  ~Animatable() override = default;
+  ~Animatable() override;
+
+  // The handle of `anim` (0 for null), and the animatable a handle names: null once it has been
+  // deleted. What keeps an undo record or a callback from reaching a deleted object.
+  static AnimHandle GetHandleByAnim(Animatable* anim);
+  static Animatable* GetAnimByHandle(AnimHandle handle);
 
   virtual void DeleteThis() { delete this; }
   virtual void GetClassName(MSTR& s) { s = L""; }
@@ -65,4 +73,5 @@ class Animatable : public InterfaceServer {
 
  private:
   DWORD aflag_ = 0;
+  AnimHandle handle_ = 0;  // given on first request
 };

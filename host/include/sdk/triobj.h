@@ -6,6 +6,7 @@
 
 class TriObject : public GeomObject {
  public:
+  CreateMouseCallBack* GetCreateMouseCallBack() override { return nullptr; }
   Mesh mesh;
 
   Mesh& GetMesh() { return mesh; }

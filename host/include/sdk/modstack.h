@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "modifier.h"
+#include "object.h"
 
 class IDerivedObject : public Object {
  public:

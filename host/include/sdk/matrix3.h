@@ -30,9 +30,8 @@ class Matrix3 {
 Point3 operator*(const Point3& p, const Matrix3& a);
 // Direction transform: rows 0 to 2 only.
 Point3 VectorTransform(const Matrix3& a, const Point3& p);
-// Inverse of an affine matrix. A singular matrix (zero determinant) yields the identity, so a caller
-// that divides by nothing gets a defined transform; callers that must know test Singular().
+// Inverse of an affine matrix. Nothing is promised for a singular matrix: this host divides by its
+// zero determinant as plain arithmetic does, so callers that may meet one test it first.
 Matrix3 Inverse(const Matrix3& a);
-bool Singular(const Matrix3& a);
 Matrix3 ScaleMatrix(const Point3& s);
 Matrix3 TransMatrix(const Point3& p);

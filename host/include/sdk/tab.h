@@ -1,6 +1,10 @@
 // Tab<T>: the host's counted array of plain (trivially copyable) elements. An empty table may hold no
 // storage at all. Every element access checks its index and throws TabOutOfRangeException outside
 // the count, so a bad index leaves the caller's operation instead of reading stray memory.
+//
+// It promises no more than the real SDK's table: Init forgets the storage without freeing it, new
+// elements of SetCount hold no particular value (here a fill byte that is neither zero nor a
+// plausible index), and there are no moves (a "move" copies). The destructor frees the storage.
 #pragma once
 
 #include <cstdlib>
@@ -32,10 +36,6 @@ class Tab {
  public:
   Tab() = default;
   Tab(const Tab& other) { *this = other; }
-  Tab(Tab&& other) noexcept : data_(other.data_), count_(other.count_), capacity_(other.capacity_) {
-    other.data_ = nullptr;
-    other.count_ = other.capacity_ = 0;
-  }
   ~Tab() { std::free(data_); }
 
   Tab& operator=(const Tab& other) {
@@ -45,37 +45,26 @@ class Tab {
     }
     return *this;
   }
-  Tab& operator=(Tab&& other) noexcept {
-    if (this != &other) {
-      std::free(data_);
-      data_ = other.data_;
-      count_ = other.count_;
-      capacity_ = other.capacity_;
-      other.data_ = nullptr;
-      other.count_ = other.capacity_ = 0;
-    }
-    return *this;
-  }
 
   int Count() const { return count_; }
   bool empty() const { return count_ == 0; }
   // Count 0; the storage is kept.
   void ZeroCount() { count_ = 0; }
-  // Frees the storage and sets the count to 0.
+  // Forgets the storage without freeing it, for a table that lives in raw memory whose fields hold
+  // nothing yet. On a live table the storage leaks.
   void Init() {
-    std::free(data_);
     data_ = nullptr;
     count_ = capacity_ = 0;
   }
-  // Sets the count, growing the storage when needed; new elements are zero-filled. A negative count
-  // is taken as 0.
+  // Sets the count, growing the storage when needed; new elements are not initialised (see above).
+  // A negative count is taken as 0.
   void SetCount(int n, bool resize = true) {
     if (n < 0) n = 0;
     if (n > capacity_) {
       if (!resize) n = capacity_;
       else Reserve(n);
     }
-    if (n > count_) std::memset(static_cast<void*>(data_ + count_), 0, sizeof(T) * size_t(n - count_));
+    if (n > count_) std::memset(static_cast<void*>(data_ + count_), kUnsetByte, sizeof(T) * size_t(n - count_));
     count_ = n;
   }
   // Sets the capacity to exactly n (never below the count).
@@ -124,6 +113,7 @@ class Tab {
   bool HasStorage() const { return data_ != nullptr; }
 
  private:
+  static constexpr int kUnsetByte = 0xCD;
   void Reserve(int n) {
     if (n <= capacity_) return;
     int grown = capacity_ + capacity_ / 2;

@@ -39,7 +39,8 @@ class GraphicsWindow {
   virtual void startSegments();
   virtual void endSegments();
   // Draws `ct` points as an open (or closed) polyline; `rgb` may give per-point colours, `es` edge
-  // visibility (not recorded).
+  // visibility (not recorded). `xyz` must hold ct + 1 points: as in the real host, the clipper takes
+  // the one after the last as scratch.
   virtual void polyline(int ct, Point3* xyz, Point3* rgb, int closed, int* es);
 
   // Host bookkeeping.
@@ -53,6 +54,7 @@ class GraphicsWindow {
   DWORD rndLimits_ = GW_ILLUM | GW_Z_BUFFER;
   Matrix3 transform_;
   Point3 lineColor_;
+  Point3 clipScratch_;
   int openSegments_ = 0;
   std::vector<Line> lines_;
 };

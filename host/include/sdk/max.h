@@ -12,7 +12,6 @@
 #include "maxapi.h"
 #include "mesh.h"
 #include "mnmesh.h"
-#include "modifier.h"
 #include "modstack.h"
 #include "object.h"
 #include "patch.h"

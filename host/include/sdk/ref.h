@@ -104,6 +104,11 @@ class ReferenceTarget : public ReferenceMaker {
   // deletes it through DeleteThis.
   void DeleteMe();
 
+  // Whether a REFMSG_TEST_DEPENDENCY notification sent between the two reached this target: Begin
+  // clears the mark, delivery sets it, End answers TRUE when it was set.
+  void BeginDependencyTest();
+  BOOL EndDependencyTest();
+
   // The makers that hold a reference to this target, once each, in the order they took it.
   const std::vector<ReferenceMaker*>& Dependents() const { return dependents_; }
 
@@ -117,5 +122,3 @@ class ReferenceTarget : public ReferenceMaker {
   bool notifying_ = false;
 };
 
-// Marks `node` clear of the dependency-test flag before a REFMSG_TEST_DEPENDENCY notification.
-void BeginDependencyTest(ReferenceMaker* node);

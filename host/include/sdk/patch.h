@@ -74,11 +74,12 @@ class PatchMesh {
   // corners of selected patches at patch level, none at edge level. numVerts bits.
   BitArray VertexTempSel();
 
-  // Soft selection: VertexWeightCount() weights (normally one per vertex), or null when the mesh has
-  // none.
-  float* VertexWeights();
-  int VertexWeightCount() const { return int(weights_.size()); }
-  void SetVertexWeightCount(int n);  // 0 removes the soft selection
+  // Soft selection: null when the mesh has none; otherwise one weight per vertex, then one per
+  // vector (numVerts + numVecs in all). The real SDK reaches these weights by another accessor
+  // whose exact name is not certain; a plug-in names it in one place only.
+  float* GetVSelectionWeights() { return softSelection_ ? weights_.data() : nullptr; }
+  // Host side: gives the mesh a soft selection with every weight 0, or (false) removes it.
+  void SetSoftSelection(bool on);
 
   // The update sequence after vertices or vectors moved. Each call is counted for tests.
   void UpdateHooks() { ++updateHooksCalls; }
@@ -97,6 +98,9 @@ class PatchMesh {
   std::vector<PatchVert> vertStore_;
   std::vector<PatchVec> vecStore_;
   std::vector<Patch> patchStore_;
-  std::vector<float> weights_;
+  bool softSelection_ = false;
+  std::vector<float> weights_;  // one per vertex, then one per vector, while softSelection_
   void syncPointers();
+  // Keeps each weight with its vertex or vector after the counts changed from these.
+  void relayoutWeights(int oldVerts, int oldVecs);
 };

@@ -10,6 +10,7 @@ extern const Class_ID omniLightClassID;
 
 class LightObject : public Object {
  public:
+  CreateMouseCallBack* GetCreateMouseCallBack() override { return nullptr; }
   SClass_ID SuperClassID() override { return LIGHT_CLASS_ID; }
   Class_ID ClassID() override { return omniLightClassID; }
   void GetClassName(MSTR& s) override { s = L"Omni"; }

@@ -64,10 +64,11 @@ class ChunkSaver : public ISave {
 // at byte `start` (after a file header, say); offsets in messages count from the start of `bytes`.
 //
 // OpenChunk opens the next chunk inside the open one (or at the top level): IO_OK, IO_END when the
-// parent has no more (a data chunk has none), IO_ERROR on damage. Read copies up to `nbytes` of
-// the open data chunk's remaining payload and reports the count; it returns IO_ERROR when fewer
-// bytes were left, or when the open chunk is a container or none is open. CloseChunk leaves the open
-// chunk, read or not, and goes on after it.
+// parent has no more (a data chunk has none), IO_ERROR on damage. Read copies `nbytes` of the open
+// data chunk's remaining payload and reports the count. A read that runs past the payload's end
+// gets nothing a reader could use: IO_ERROR, a count of 0 and a buffer filled with a junk byte, so
+// no plug-in comes to lean on a short read. A container or no open chunk also gives IO_ERROR.
+// CloseChunk leaves the open chunk, read or not, and goes on after it.
 class ChunkLoader : public ILoad {
  public:
   explicit ChunkLoader(std::string_view bytes, size_t start = 0);
@@ -81,7 +82,7 @@ class ChunkLoader : public ILoad {
 
   // The open chunk's payload length, whether it is a container, and the byte offset of its
   // header in the stream; 0 / false / 0 when none is open.
-  size_t CurChunkLength() const;
+  ULONGLONG CurChunkLength() override;
   bool CurChunkHasSubChunks() const;
   size_t CurChunkOffset() const;
   // The rest of the open data chunk's payload (all of it when nothing was read yet).
@@ -133,6 +134,7 @@ class ConfinedLoad : public ILoad {
   IOResult OpenChunk() override { return in_.OpenChunk(); }
   unsigned short CurChunkID() override { return in_.CurChunkID(); }
   IOResult CloseChunk() override;
+  ULONGLONG CurChunkLength() override { return in_.CurChunkLength(); }
   IOResult Read(void* buf, ULONG nbytes, ULONG* nread) override { return in_.Read(buf, nbytes, nread); }
   // Closes what the plug-in left open. False when it tried to close the chunk it was given.
   bool Finish();

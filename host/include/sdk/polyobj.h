@@ -7,6 +7,7 @@
 
 class PolyObject : public GeomObject {
  public:
+  CreateMouseCallBack* GetCreateMouseCallBack() override { return nullptr; }
   MNMesh mm;
 
   MNMesh& GetMesh() { return mm; }

@@ -20,6 +20,10 @@ class ILoad {
   virtual IOResult OpenChunk() = 0;
   virtual unsigned short CurChunkID() = 0;
   virtual IOResult CloseChunk() = 0;
-  // Reads up to `nbytes` bytes of the open chunk's payload; `nread` receives the count read.
+  // The open chunk's payload length in bytes.
+  virtual ULONGLONG CurChunkLength() = 0;
+  // Reads `nbytes` bytes of the open chunk's payload; `nread` receives the count read. A read that
+  // runs past the chunk's end is not promised anything (the real host may read on into what follows):
+  // size reads by CurChunkLength.
   virtual IOResult Read(void* buf, ULONG nbytes, ULONG* nread) = 0;
 };

@@ -8,6 +8,7 @@
 
 class BypassObject : public GeomObject {
  public:
+  CreateMouseCallBack* GetCreateMouseCallBack() override { return nullptr; }
   std::vector<Point3> points;
   Class_ID ClassID() override { return bypassObjectClassID; }
   Object* MakeShallowCopy(ChannelMask channels) override;
@@ -15,6 +16,7 @@ class BypassObject : public GeomObject {
 
 class PointCloudObject : public GeomObject {
  public:
+  CreateMouseCallBack* GetCreateMouseCallBack() override { return nullptr; }
   std::vector<Point3> points;
   Class_ID ClassID() override { return pointCloudObjectClassID; }
   Object* MakeShallowCopy(ChannelMask channels) override;

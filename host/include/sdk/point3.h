@@ -50,8 +50,8 @@ inline float Length(const Point3& p) { return p.Length(); }
 inline float DotProd(const Point3& a, const Point3& b) { return a % b; }
 inline Point3 CrossProd(const Point3& a, const Point3& b) { return a ^ b; }
 
-// Unit vector in the direction of v. A zero (or non-finite length) vector gives (0, 0, 0) rather than
-// NaNs, so callers never propagate garbage from degenerate geometry.
+// Unit vector in the direction of v: v divided by its length. Nothing is promised for a zero vector
+// (plain arithmetic gives not-a-number), so callers that may meet one guard it first.
 Point3 Normalize(const Point3& v);
 
 class IPoint2 {

@@ -7,6 +7,7 @@
 
 class PatchObject : public GeomObject {
  public:
+  CreateMouseCallBack* GetCreateMouseCallBack() override { return nullptr; }
   PatchMesh patch;
 
   PatchMesh& GetPatchMesh(TimeValue t) { return patch; }

@@ -1,6 +1,8 @@
 // Undo: theHold gathers the restore records of one user action between Begin and Accept into one
 // undo step with a label; Undo and Redo replay steps. Parameter changes made through
-// IParamBlock2::SetValue while a hold is open record themselves. Records are owned by theHold.
+// IParamBlock2::SetValue while a hold is open record themselves. Records are owned by theHold and
+// may outlive the objects they were made for: a record must not keep a plain pointer to an object
+// that can be deleted (Animatable::GetAnimByHandle finds one that is still there).
 #pragma once
 
 #include <memory>
@@ -15,9 +17,13 @@ class RestoreObj {
   virtual void Restore(int isUndo) = 0;
   // Puts back the state from after the change.
   virtual void Redo() = 0;
+  // Approximate bytes the record holds.
+  virtual int Size() { return 1; }
+  // The hold that took the record ended.
+  virtual void EndHold() {}
   virtual MSTR Description() { return MSTR(L"---"); }
-  // Whether the record refers to `object`; records of an object that goes away are discarded.
-  virtual bool RefersTo(const void* object) const { return false; }
+  // A generic request by command id; -1 for a command the record does not know.
+  virtual INT_PTR Execute(int cmd, ULONG_PTR arg1 = 0, ULONG_PTR arg2 = 0, ULONG_PTR arg3 = 0) { return -1; }
 };
 
 class Hold {
@@ -27,8 +33,11 @@ class Hold {
   // Takes `record` over while a hold is open; without one the record is deleted at once.
   void Put(RestoreObj* record);
   // Ends the hold, keeping its records as one undo step labelled `name` (null: no label); the
-  // steps that could be redone are dropped. A hold without records makes no step.
-  void Accept(const MCHAR* name);
+  // steps that could be redone are dropped. A hold without records makes no step. As in the real
+  // SDK the label is a non-const text, or an id of the host's own string table (this host has
+  // none: the step is unlabelled).
+  void Accept(MCHAR* name);
+  void Accept(int nameID);
   // Ends the hold, restoring and dropping its records.
   void Cancel();
   // TRUE while a hold is open.
@@ -43,7 +52,8 @@ class Hold {
   int RedoCount() const { return int(redo_.size()); }
   // The label of the step Undo would undo (empty when none).
   MSTR UndoLabel() const;
-  // Drops every record that refers to `object`; steps left empty go too.
+  // Host side: drops every record of the host's own (undo_records.h) that refers to `object`;
+  // steps left empty go too.
   void Discard(const void* object);
   // Drops every step and any open hold.
   void Flush();
