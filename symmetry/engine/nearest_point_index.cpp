@@ -3,8 +3,8 @@
 // Method.
 // 1. Candidates with a non-finite coordinate are dropped: their float distance to any query is inf or
 //    NaN, which never compares below a threshold. Exact duplicates give identical distances to every
-//    query, so only the lowest index of each group can ever win; a hash table keeps that one and drops
-//    the rest. This is what keeps duplicate-heavy sets from degrading towards n squared.
+//    query, so only the lowest index of each group can ever win; the tree holds only that one
+//    (DistinctPositions). This is what keeps duplicate-heavy sets from degrading towards n squared.
 // 2. The distinct candidates go into a perfectly balanced kd-tree: each inner node splits its range at
 //    the median of the widest axis of its exact bounding box (found by a sampled, branch-free
 //    selection), every leaf sits at the same depth and holds about 4 to 9 candidates. Nodes are
@@ -35,24 +35,6 @@ constexpr int kLeafSize = 8;
 // An int count of entries never needs more: count >> 28 is at most 7.
 constexpr int kMaxDepth = 28;
 constexpr float kInf = std::numeric_limits<float>::infinity();
-
-bool isFinite(const Point3& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
-
-std::uint64_t coordinateKey(float f) {
-  if (f == 0.0f) f = 0.0f;  // -0 and +0 are the same position
-  std::uint32_t bits;
-  std::memcpy(&bits, &f, sizeof bits);
-  return bits;
-}
-
-// Multiplicative hash; the caller takes the top bits.
-std::uint64_t positionHash(const Point3& p) {
-  constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
-  std::uint64_t h = coordinateKey(p.x) * k;
-  h = (h ^ coordinateKey(p.y)) * k;
-  h = (h ^ coordinateKey(p.z)) * k;
-  return h ^ (h >> 31);
-}
 
 // Rearranges first[0, count) like std::nth_element: the element of rank k by key(x) ends at first[k],
 // none with a larger key before it, none with a smaller key after it. Each round draws keys from a
@@ -151,39 +133,10 @@ double boxDistance(const Point3& m, const Point3& lo, const Point3& hi) {
 
 }  // namespace
 
-NearestPointIndex::NearestPointIndex(const Point3* candidates, int count) {
-  if (count <= 0) return;
+NearestPointIndex::NearestPointIndex(const Point3* candidates, int count)
+    : NearestPointIndex(DistinctPositions(candidates, count)) {}
 
-  // Open addressing; each slot keeps the low hash bits as a tag, so most probes never touch entries_.
-  struct Slot {
-    std::uint32_t tag;
-    int entry;  // position in entries_, -1 when free
-  };
-  int tableBits = 4;
-  while ((std::size_t(1) << tableBits) < std::size_t(count) * 2) ++tableBits;
-  const std::size_t mask = (std::size_t(1) << tableBits) - 1;
-  std::vector<Slot> table(mask + 1, Slot{0, -1});
-  auto home = [tableBits](std::uint64_t hash) { return std::size_t(hash >> (64 - tableBits)); };
-  constexpr int kLookAhead = 16;  // probes are cache misses on large sets: start them early
-  entries_.reserve(count);
-  for (int j = 0; j < count; ++j) {
-    if (j + kLookAhead < count) __builtin_prefetch(&table[home(positionHash(candidates[j + kLookAhead]))]);
-    const Point3& p = candidates[j];
-    if (!isFinite(p)) continue;
-    const std::uint64_t hash = positionHash(p);
-    const std::uint32_t tag = std::uint32_t(hash);
-    std::size_t slot = home(hash);
-    bool duplicate = false;
-    for (; table[slot].entry >= 0; slot = (slot + 1) & mask) {
-      if (table[slot].tag == tag && entries_[table[slot].entry].p == p) {
-        duplicate = true;
-        break;
-      }
-    }
-    if (duplicate) continue;
-    table[slot] = Slot{tag, int(entries_.size())};
-    entries_.push_back(Entry{p, j});
-  }
+NearestPointIndex::NearestPointIndex(const DistinctPositions& candidates) : entries_(candidates.Entries()) {
   if (entries_.empty()) return;
 
   const int n = int(entries_.size());
@@ -321,7 +274,7 @@ int NearestPointIndex::search(const Point3& query, float threshold, int seedLeaf
 int NearestPointIndex::FindNearest(const Point3& query, float threshold) const {
   // Distances are never negative, so a threshold that is not above 0 (or NaN) admits nothing; a
   // non-finite query is at inf or NaN from every candidate.
-  if (entries_.empty() || !(threshold > 0.0f) || !isFinite(query)) return -1;
+  if (entries_.empty() || !(threshold > 0.0f) || !IsFinitePosition(query)) return -1;
   int seedLeaf;
   leavesOf(&query, 1, &seedLeaf);
   return search(query, threshold, seedLeaf);
@@ -342,7 +295,7 @@ void NearestPointIndex::FindNearestAll(const Point3* queries, int queryCount, fl
   leavesOf(queries, queryCount, seed.data());
   std::vector<int> start(leaves + 1, 0);
   for (int i = 0; i < queryCount; ++i) {
-    if (isFinite(queries[i])) {
+    if (IsFinitePosition(queries[i])) {
       ++start[seed[i] + 1];
     } else {
       seed[i] = -1;
