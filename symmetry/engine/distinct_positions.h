@@ -10,7 +10,9 @@
 
 #include "point3.h"
 
-inline bool IsFinitePosition(const Point3& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
+inline bool IsFinitePosition(const Point3& p) {
+  return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
 
 class DistinctPositions {
  public:

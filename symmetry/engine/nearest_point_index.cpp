@@ -19,7 +19,12 @@
 //    distance from the query exceeds best * (1 + 1e-6) + 1e-44. The float distance of a point there
 //    is at least the true distance times (1 - 5 * 2^-24), less at most 3 * 2^-150 lost to underflow
 //    of the squares, so no candidate whose float distance could equal or beat the best is skipped.
-// 4. A batch visits its queries grouped by seed leaf, so consecutive searches walk the same part of
+// 4. Once the best is 0, every candidate the search still meets ties at 0 and only the lowest index
+//    counts. A subtree whose box lies within 2^-76 of the query on every axis (in double precision,
+//    so truly below 2^-75) holds only candidates whose float differences are at most 2^-75 and whose
+//    squares all underflow to 0, so it is taken whole, by the lowest index it holds. Without this, a
+//    cluster of k points in the underflow range would cost k squared.
+// 5. A batch visits its queries grouped by seed leaf, so consecutive searches walk the same part of
 //    the tree and of the candidate array.
 // Cost: O(n log n) to build, about O(log n) per query on surface-like point sets.
 #include "symmetry/engine/nearest_point_index.h"
@@ -109,8 +114,9 @@ struct Walk {
 
   Walk(const Point3& q, float threshold) : query(q), best(threshold), limit(pruneLimit(threshold)) {}
 
-  void consider(const Point3& candidate, int index) {
-    float e = SquaredMatchDistance(query, candidate);
+  void consider(const Point3& candidate, int index) { take(SquaredMatchDistance(query, candidate), index); }
+
+  void take(float e, int index) {
     if (e < best || (e == best && index < bestIndex)) {
       best = e;
       bestIndex = index;
@@ -118,6 +124,17 @@ struct Walk {
     }
   }
 };
+
+// Whether every point of the box lies at float distance 0 from m: on each axis the box spans at most
+// 2^-76 from m, in double precision, which is truly less than 2^-75.
+bool withinUnderflowOf(const Point3& m, const Point3& lo, const Point3& hi) {
+  for (int a = 0; a < 3; ++a) {
+    const double reach =
+        std::max(std::fabs(double(m[a]) - double(lo[a])), std::fabs(double(m[a]) - double(hi[a])));
+    if (!(reach <= 0x1p-76)) return false;
+  }
+  return true;
+}
 
 // Lower bound, in double precision, on the true squared distance from m to any point of a box.
 double boxDistance(const Point3& m, const Point3& lo, const Point3& hi) {
@@ -143,6 +160,7 @@ NearestPointIndex::NearestPointIndex(const DistinctPositions& candidates) : entr
   while ((n >> depth_) > kLeafSize) ++depth_;
   const int leaves = 1 << depth_;
   boxes_.resize(2 * leaves);
+  minIndex_.resize(2 * leaves);
   splitValue_.resize(leaves);
   splitAxis_.resize(leaves);
   leafBegin_.resize(leaves + 1);
@@ -167,6 +185,9 @@ void NearestPointIndex::build(int node, int begin, int end, int depth) {
   boxes_[node] = Box{Point3(lo[0], lo[1], lo[2]), Point3(hi[0], hi[1], hi[2])};
   if (depth == depth_) {
     leafBegin_[node - (1 << depth_)] = begin;
+    int lowest = std::numeric_limits<int>::max();
+    for (int k = begin; k < end; ++k) lowest = std::min(lowest, entries_[k].index);
+    minIndex_[node] = lowest;
     return;
   }
 
@@ -186,6 +207,7 @@ void NearestPointIndex::build(int node, int begin, int end, int depth) {
   splitValue_[node] = entries_[mid].p[axis];
   build(2 * node, begin, mid, depth + 1);
   build(2 * node + 1, mid, end, depth + 1);
+  minIndex_[node] = std::min(minIndex_[2 * node], minIndex_[2 * node + 1]);
 }
 
 // Queries equal to a split value go right, where the split's own entry lies. Entries equal to it
@@ -253,6 +275,10 @@ int NearestPointIndex::search(const Point3& query, float threshold, int seedLeaf
     while (top > 0) {
       const Pending next = stack[--top];
       if (next.bound > walk.limit) continue;
+      if (walk.best == 0.0f && withinUnderflowOf(query, boxes_[next.node].lo, boxes_[next.node].hi)) {
+        walk.take(0.0f, minIndex_[next.node]);
+        continue;
+      }
       if (next.node >= leaves) {
         scan(next.node);
         continue;

@@ -50,6 +50,7 @@ class NearestPointIndex {
   std::vector<Entry> entries_;     // in leaf order
   std::vector<Entry> scratch_;     // during construction only
   std::vector<Box> boxes_;         // per node, heap numbering from 1
+  std::vector<int> minIndex_;      // per node, the lowest candidate index in its subtree
   std::vector<float> splitValue_;  // per inner node
   std::vector<std::uint8_t> splitAxis_;
   std::vector<int> leafBegin_;     // per leaf, plus one end entry
