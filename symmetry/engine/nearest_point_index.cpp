@@ -3,8 +3,8 @@
 // Method.
 // 1. Candidates with a non-finite coordinate are dropped: their float distance to any query is inf or
 //    NaN, which never compares below a threshold. Exact duplicates give identical distances to every
-//    query, so only the lowest index of each group can ever win; a hash table keeps that one and drops
-//    the rest. This is what keeps duplicate-heavy sets from degrading towards n squared.
+//    query, so only the lowest index of each group can ever win; the tree holds only that one
+//    (DistinctPositions). This is what keeps duplicate-heavy sets from degrading towards n squared.
 // 2. The distinct candidates go into a perfectly balanced kd-tree: each inner node splits its range at
 //    the median of the widest axis of its exact bounding box (found by a sampled, branch-free
 //    selection), every leaf sits at the same depth and holds about 4 to 9 candidates. Nodes are
@@ -19,7 +19,12 @@
 //    distance from the query exceeds best * (1 + 1e-6) + 1e-44. The float distance of a point there
 //    is at least the true distance times (1 - 5 * 2^-24), less at most 3 * 2^-150 lost to underflow
 //    of the squares, so no candidate whose float distance could equal or beat the best is skipped.
-// 4. A batch visits its queries grouped by seed leaf, so consecutive searches walk the same part of
+// 4. Once the best is 0, every candidate the search still meets ties at 0 and only the lowest index
+//    counts. A subtree whose box lies within 2^-76 of the query on every axis (in double precision,
+//    so truly below 2^-75) holds only candidates whose float differences are at most 2^-75 and whose
+//    squares all underflow to 0, so it is taken whole, by the lowest index it holds. Without this, a
+//    cluster of k points in the underflow range would cost k squared.
+// 5. A batch visits its queries grouped by seed leaf, so consecutive searches walk the same part of
 //    the tree and of the candidate array.
 // Cost: O(n log n) to build, about O(log n) per query on surface-like point sets.
 #include "symmetry/engine/nearest_point_index.h"
@@ -29,7 +34,6 @@
 #include <cstring>
 #include <limits>
 
-#include "symmetry/engine/compiler_hints.h"
 
 namespace {
 
@@ -37,24 +41,6 @@ constexpr int kLeafSize = 8;
 // An int count of entries never needs more: count >> 28 is at most 7.
 constexpr int kMaxDepth = 28;
 constexpr float kInf = std::numeric_limits<float>::infinity();
-
-bool isFinite(const Point3& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
-
-std::uint64_t coordinateKey(float f) {
-  if (f == 0.0f) f = 0.0f;  // -0 and +0 are the same position
-  std::uint32_t bits;
-  std::memcpy(&bits, &f, sizeof bits);
-  return bits;
-}
-
-// Multiplicative hash; the caller takes the top bits.
-std::uint64_t positionHash(const Point3& p) {
-  constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
-  std::uint64_t h = coordinateKey(p.x) * k;
-  h = (h ^ coordinateKey(p.y)) * k;
-  h = (h ^ coordinateKey(p.z)) * k;
-  return h ^ (h >> 31);
-}
 
 // Rearranges first[0, count) like std::nth_element: the element of rank k by key(x) ends at first[k],
 // none with a larger key before it, none with a smaller key after it. Each round draws keys from a
@@ -129,8 +115,9 @@ struct Walk {
 
   Walk(const Point3& q, float threshold) : query(q), best(threshold), limit(pruneLimit(threshold)) {}
 
-  void consider(const Point3& candidate, int index) {
-    float e = SquaredMatchDistance(query, candidate);
+  void consider(const Point3& candidate, int index) { take(SquaredMatchDistance(query, candidate), index); }
+
+  void take(float e, int index) {
     if (e < best || (e == best && index < bestIndex)) {
       best = e;
       bestIndex = index;
@@ -138,6 +125,21 @@ struct Walk {
     }
   }
 };
+
+// 2^-76, written as a product of exact powers of two: the plug-in's language level has no hexadecimal
+// floating literals.
+constexpr double kUnderflowReach = (1.0 / 4294967296.0) * (1.0 / 4294967296.0) * (1.0 / 4096.0);
+
+// Whether every point of the box lies at float distance 0 from m: on each axis the box spans at most
+// 2^-76 from m, in double precision, which is truly less than 2^-75.
+bool withinUnderflowOf(const Point3& m, const Point3& lo, const Point3& hi) {
+  for (int a = 0; a < 3; ++a) {
+    const double reach =
+        std::max(std::fabs(double(m[a]) - double(lo[a])), std::fabs(double(m[a]) - double(hi[a])));
+    if (!(reach <= kUnderflowReach)) return false;
+  }
+  return true;
+}
 
 // Lower bound, in double precision, on the true squared distance from m to any point of a box.
 double boxDistance(const Point3& m, const Point3& lo, const Point3& hi) {
@@ -153,45 +155,17 @@ double boxDistance(const Point3& m, const Point3& lo, const Point3& hi) {
 
 }  // namespace
 
-NearestPointIndex::NearestPointIndex(const Point3* candidates, int count) {
-  if (count <= 0) return;
+NearestPointIndex::NearestPointIndex(const Point3* candidates, int count)
+    : NearestPointIndex(DistinctPositions(candidates, count)) {}
 
-  // Open addressing; each slot keeps the low hash bits as a tag, so most probes never touch entries_.
-  struct Slot {
-    std::uint32_t tag;
-    int entry;  // position in entries_, -1 when free
-  };
-  int tableBits = 4;
-  while ((std::size_t(1) << tableBits) < std::size_t(count) * 2) ++tableBits;
-  const std::size_t mask = (std::size_t(1) << tableBits) - 1;
-  std::vector<Slot> table(mask + 1, Slot{0, -1});
-  auto home = [tableBits](std::uint64_t hash) { return std::size_t(hash >> (64 - tableBits)); };
-  constexpr int kLookAhead = 16;  // probes are cache misses on large sets: start them early
-  entries_.reserve(count);
-  for (int j = 0; j < count; ++j) {
-    if (j + kLookAhead < count) PrefetchForRead(&table[home(positionHash(candidates[j + kLookAhead]))]);
-    const Point3& p = candidates[j];
-    if (!isFinite(p)) continue;
-    const std::uint64_t hash = positionHash(p);
-    const std::uint32_t tag = std::uint32_t(hash);
-    std::size_t slot = home(hash);
-    bool duplicate = false;
-    for (; table[slot].entry >= 0; slot = (slot + 1) & mask) {
-      if (table[slot].tag == tag && entries_[table[slot].entry].p == p) {
-        duplicate = true;
-        break;
-      }
-    }
-    if (duplicate) continue;
-    table[slot] = Slot{tag, int(entries_.size())};
-    entries_.push_back(Entry{p, j});
-  }
+NearestPointIndex::NearestPointIndex(const DistinctPositions& candidates) : entries_(candidates.Entries()) {
   if (entries_.empty()) return;
 
   const int n = int(entries_.size());
   while ((n >> depth_) > kLeafSize) ++depth_;
   const int leaves = 1 << depth_;
   boxes_.resize(2 * leaves);
+  minIndex_.resize(2 * leaves);
   splitValue_.resize(leaves);
   splitAxis_.resize(leaves);
   leafBegin_.resize(leaves + 1);
@@ -216,6 +190,9 @@ void NearestPointIndex::build(int node, int begin, int end, int depth) {
   boxes_[node] = Box{Point3(lo[0], lo[1], lo[2]), Point3(hi[0], hi[1], hi[2])};
   if (depth == depth_) {
     leafBegin_[node - (1 << depth_)] = begin;
+    int lowest = std::numeric_limits<int>::max();
+    for (int k = begin; k < end; ++k) lowest = std::min(lowest, entries_[k].index);
+    minIndex_[node] = lowest;
     return;
   }
 
@@ -235,6 +212,7 @@ void NearestPointIndex::build(int node, int begin, int end, int depth) {
   splitValue_[node] = entries_[mid].p[axis];
   build(2 * node, begin, mid, depth + 1);
   build(2 * node + 1, mid, end, depth + 1);
+  minIndex_[node] = std::min(minIndex_[2 * node], minIndex_[2 * node + 1]);
 }
 
 // Queries equal to a split value go right, where the split's own entry lies. Entries equal to it
@@ -302,6 +280,10 @@ int NearestPointIndex::search(const Point3& query, float threshold, int seedLeaf
     while (top > 0) {
       const Pending next = stack[--top];
       if (next.bound > walk.limit) continue;
+      if (walk.best == 0.0f && withinUnderflowOf(query, boxes_[next.node].lo, boxes_[next.node].hi)) {
+        walk.take(0.0f, minIndex_[next.node]);
+        continue;
+      }
       if (next.node >= leaves) {
         scan(next.node);
         continue;
@@ -323,7 +305,7 @@ int NearestPointIndex::search(const Point3& query, float threshold, int seedLeaf
 int NearestPointIndex::FindNearest(const Point3& query, float threshold) const {
   // Distances are never negative, so a threshold that is not above 0 (or NaN) admits nothing; a
   // non-finite query is at inf or NaN from every candidate.
-  if (entries_.empty() || !(threshold > 0.0f) || !isFinite(query)) return -1;
+  if (entries_.empty() || !(threshold > 0.0f) || !IsFinitePosition(query)) return -1;
   int seedLeaf;
   leavesOf(&query, 1, &seedLeaf);
   return search(query, threshold, seedLeaf);
@@ -344,7 +326,7 @@ void NearestPointIndex::FindNearestAll(const Point3* queries, int queryCount, fl
   leavesOf(queries, queryCount, seed.data());
   std::vector<int> start(leaves + 1, 0);
   for (int i = 0; i < queryCount; ++i) {
-    if (isFinite(queries[i])) {
+    if (IsFinitePosition(queries[i])) {
       ++start[seed[i] + 1];
     } else {
       seed[i] = -1;

@@ -4,15 +4,16 @@
 // brute-force loop over all candidates that takes j only when its distance is strictly below the best
 // so far (which starts at the threshold).
 //
-// Candidates with a non-finite coordinate can never be taken and are left out; exact duplicates
-// (float ==, so -0 equals +0) are kept once, under their lowest index. The index copies what it needs:
-// the caller's array may go away after construction.
+// It indexes the distinct positions of the candidates (see distinct_positions.h): candidates with a
+// non-finite coordinate can never be taken, and of exact duplicates only the lowest index can. The
+// index copies what it needs: the caller's array may go away after construction.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "point3.h"
+#include "symmetry/engine/distinct_positions.h"
 
 // The distance every search compares, in this exact order of 32-bit float operations. It must not be
 // contracted into fused multiply-adds; strict ISO C++ mode (no GNU extensions) keeps GCC from doing so.
@@ -27,6 +28,7 @@ class NearestPointIndex {
  public:
   // candidates: `count` positions; may be null only when count is 0.
   NearestPointIndex(const Point3* candidates, int count);
+  explicit NearestPointIndex(const DistinctPositions& candidates);
 
   // The nearest candidate to `query` below `threshold`, or -1.
   int FindNearest(const Point3& query, float threshold) const;
@@ -34,14 +36,8 @@ class NearestPointIndex {
   // than one call each for large batches). r_nearest: queryCount entries.
   void FindNearestAll(const Point3* queries, int queryCount, float threshold, int* r_nearest) const;
 
-  // Candidates left after dropping non-finite ones and collapsing duplicates.
-  int DistinctCount() const { return int(entries_.size()); }
-
  private:
-  struct Entry {
-    Point3 p;
-    int index;
-  };
+  using Entry = DistinctPositions::Entry;
   struct Box {
     Point3 lo;
     Point3 hi;
@@ -54,6 +50,7 @@ class NearestPointIndex {
   std::vector<Entry> entries_;     // in leaf order
   std::vector<Entry> scratch_;     // during construction only
   std::vector<Box> boxes_;         // per node, heap numbering from 1
+  std::vector<int> minIndex_;      // per node, the lowest candidate index in its subtree
   std::vector<float> splitValue_;  // per inner node
   std::vector<std::uint8_t> splitAxis_;
   std::vector<int> leafBegin_;     // per leaf, plus one end entry

@@ -2,16 +2,55 @@
 // gives the same table.
 //
 // Fast method: each target vertex's query m = T[i] * A and candidate q = T[j] * B are computed once,
-// with the host's point-times-matrix product (the very values the reference loop computes afresh),
-// and an exact nearest-point index over the candidates answers all queries at once (see
-// nearest_point_index.cpp for the search and why its pruning never loses a candidate the reference
-// would take). A vertex with no candidate below the threshold is its own partner in both searches,
-// so every entry is a valid vertex index.
+// with the host's point-times-matrix product (the very values the reference loop computes afresh).
+// Then the nearest-candidate search runs in two steps:
+// 1. Exact matches, in one hashed pass. On a symmetric target nearly every query lands exactly on a
+//    candidate, its mirror partner. Such a candidate lies at float distance 0, below any positive
+//    threshold and never beaten, so the reference takes the lowest index at distance 0. The hash table
+//    of distinct positions gives the lowest index at exactly m; it is the answer unless some other
+//    candidate q also lies at float distance 0 from m, through underflow of the squares. That takes a
+//    coordinate c with m.c != q.c whose difference d (nonzero: gradual underflow makes the difference
+//    of two distinct floats at least 2^-149) squares to 0, so |d| <= 2^-75 and the exact difference is
+//    below 2^-74. Two distinct floats that close both have magnitude below 2^-50: if one reached
+//    2^-50, either their signs differ (difference at least 2^-50), or the other is below 2^-51
+//    (difference above 2^-51), or both lie in binades where floats are at least 2^-74 apart. So the
+//    hashed answer is taken only when every coordinate of m is either at least 2^-50 in magnitude or
+//    0 on an axis where no candidate has a nonzero coordinate below 2^-50; then no such q exists.
+//    Every other query, and every query with no exact match, goes to step 2.
+// 2. The rest: an exact nearest-point index over the candidates answers them (see
+//    nearest_point_index.cpp for the search and why its pruning never loses a candidate the reference
+//    would take). It is only built when some query is left: on an exactly symmetric target without
+//    coordinates below 2^-50, none is.
+// A vertex with no candidate below the threshold is its own partner in both searches, so every entry
+// is a valid vertex index.
 #include "symmetry/engine/vertex_pairing.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
+#include "symmetry/engine/distinct_positions.h"
 #include "symmetry/engine/nearest_point_index.h"
+
+namespace {
+
+// Below this magnitude two distinct coordinates can lie at float distance 0 (see above).
+constexpr float kUnderflowRange = float((1.0 / 4294967296.0) * (1.0 / 262144.0));  // 2^-50
+
+bool isTinyNonzero(float v) {
+  const float a = std::fabs(v);
+  return a != 0.0f && a < kUnderflowRange;
+}
+
+// Whether some candidate other than those exactly at m might lie at float distance 0 from m.
+bool mayTieAtZeroDistance(const Point3& m, const bool tinyOnAxis[3]) {
+  for (int a = 0; a < 3; ++a) {
+    if (isTinyNonzero(m[a]) || (m[a] == 0.0f && tinyOnAxis[a])) return true;
+  }
+  return false;
+}
+
+}  // namespace
 
 void BuildPartnerTable(const Point3* targets, int count, const MirrorMatrices& matrices, int* r_partners) {
   if (count <= 0) return;
@@ -48,8 +87,34 @@ void BuildPartnerTableBruteForce(const Point3* targets, int count, const MirrorM
 void FindNearestCandidates(const Point3* queries, int queryCount, const Point3* candidates,
                            int candidateCount, float threshold, int* r_nearest) {
   if (queryCount <= 0) return;
-  NearestPointIndex index(candidates, candidateCount);
-  index.FindNearestAll(queries, queryCount, threshold, r_nearest);
+  // Distances are never negative, so a threshold that is not above 0 (or NaN) admits nothing.
+  if (candidateCount <= 0 || !(threshold > 0.0f)) {
+    std::fill(r_nearest, r_nearest + queryCount, -1);
+    return;
+  }
+
+  const DistinctPositions distinct(candidates, candidateCount);
+  distinct.FindAll(queries, queryCount, r_nearest);
+  bool tinyOnAxis[3] = {false, false, false};
+  for (int j = 0; j < candidateCount; ++j) {
+    for (int a = 0; a < 3; ++a) tinyOnAxis[a] |= isTinyNonzero(candidates[j][a]);
+  }
+
+  std::vector<int> rest;
+  for (int i = 0; i < queryCount; ++i) {
+    if (r_nearest[i] >= 0 && !mayTieAtZeroDistance(queries[i], tinyOnAxis)) continue;
+    r_nearest[i] = -1;
+    // A non-finite query is at inf or NaN from every candidate: it keeps -1.
+    if (IsFinitePosition(queries[i])) rest.push_back(i);
+  }
+  if (rest.empty()) return;
+
+  const NearestPointIndex index(distinct);
+  std::vector<Point3> restQueries(rest.size());
+  std::vector<int> restNearest(rest.size());
+  for (std::size_t k = 0; k < rest.size(); ++k) restQueries[k] = queries[rest[k]];
+  index.FindNearestAll(restQueries.data(), int(rest.size()), threshold, restNearest.data());
+  for (std::size_t k = 0; k < rest.size(); ++k) r_nearest[rest[k]] = restNearest[k];
 }
 
 void FindNearestCandidatesBruteForce(const Point3* queries, int queryCount, const Point3* candidates,

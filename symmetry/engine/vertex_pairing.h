@@ -6,7 +6,8 @@
 // less-than makes the lowest index win among equal distances. A vertex no candidate brings below the
 // threshold (or whose position is not finite) is its own partner.
 //
-// The fast search gives exactly the same table, bit for bit, at about n log n cost.
+// The fast search gives exactly the same table, bit for bit: in about linear time on an exactly
+// symmetric target, where nearly every reflection lands on a vertex, and at about n log n otherwise.
 #pragma once
 
 #include "mirror_matrices.h"

@@ -119,6 +119,16 @@ TEST(VertexPairing, CoincidentVerticesPairWithTheLowestIndex) {
   EXPECT_EQ(pairBruteForce(targets, 0, 0.0f), expected);
 }
 
+TEST(VertexPairing, AnUnderflowingNeighbourWithALowerIndexBeatsTheExactMirrorImage) {
+  // Vertex 1 reflects exactly onto vertex 2, but vertex 0 lies one float step (2^-75) lower, at the
+  // top of the range where that step squares to 0: also at distance 0, and first.
+  const float y = 0x1p-51f;
+  const std::vector<Point3> targets = {{1.0f, std::nextafter(y, 0.0f), 0.0f}, {-1.0f, y, 0.0f}, {1.0f, y, 0.0f}};
+  const std::vector<int> expected = {1, 0, 1};
+  EXPECT_EQ(pairFast(targets, 0, 0.0f), expected);
+  EXPECT_EQ(pairBruteForce(targets, 0, 0.0f), expected);
+}
+
 TEST(VertexPairing, VertexWithNoCandidateWithinThresholdIsItsOwnPartner) {
   // Vertices 0 and 3 are more than 1e4 from every reflection: the plain search would give 0 no
   // partner at all and 3 the partner of vertex 2.
