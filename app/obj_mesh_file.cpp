@@ -612,12 +612,16 @@ bool formatInPieces(const ObjMesh& source, const std::vector<Point3>& positions,
   const std::string_view text = source.source;
   size_t copied = 0;
   for (size_t i = 0; i < positions.size(); ++i) {
+    const Point3& read = source.positions[i];
+    const Point3& written = positions[i];
+    // An unmoved vertex's line is copied with the text around it, without looking at its tokens.
+    if (sameBits(written.x, read.x) && sameBits(written.y, read.y) && sameBits(written.z, read.z)) continue;
     StatementScanner scanner(text, source.coordStart[i]);
     for (int axis = 0; axis < 3; ++axis) {
       Token token;
       scanner.NextArgument(token);
-      const float value = positions[i][axis];
-      if (sameBits(value, source.positions[i][axis])) continue;
+      const float value = written[axis];
+      if (sameBits(value, read[axis])) continue;
       piece.append(text.substr(copied, token.offset - copied));
       AppendFloat(piece, value);
       copied = token.offset + token.text.size();
