@@ -217,7 +217,8 @@ std::vector<Point3> CliTest::ApplyToGrid(const MirrorGrid& grid, const std::vect
                                          const std::string& kind, const std::vector<std::string>& options) const {
   Write("base.obj", grid.ObjText(grid.Base()));
   Write("sculpt.obj", grid.ObjText(sculpt));
-  std::vector<std::string> args = {"apply", "--target", "base.obj", "--input", "sculpt.obj", "--out", "out.obj", "--as", kind};
+  std::vector<std::string> args = {"apply", "--target", "base.obj", "--input", "sculpt.obj", "--out", "out.obj", "--as", kind,
+                                   "--quiet"};
   args.insert(args.end(), options.begin(), options.end());
   const RunResult r = Run(args);
   EXPECT_EQ(r.exitCode, 0) << r.err;

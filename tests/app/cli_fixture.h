@@ -40,7 +40,7 @@ class CliTest : public ::testing::Test {
   std::vector<float> ReadWeights(const std::string& name) const;
 
   // Writes base.obj (the grid's base) and sculpt.obj (`sculpt` on the grid's faces), runs
-  //   velomorph apply --target base.obj --input sculpt.obj --out out.obj --as KIND OPTIONS...
+  //   velomorph apply --target base.obj --input sculpt.obj --out out.obj --as KIND --quiet OPTIONS...
   // expects it to succeed silently, and returns the positions of out.obj.
   std::vector<Point3> ApplyToGrid(const MirrorGrid& grid, const std::vector<Point3>& sculpt,
                                   const std::string& kind, const std::vector<std::string>& options) const;
