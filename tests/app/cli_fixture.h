@@ -26,7 +26,8 @@ class CliTest : public ::testing::Test {
   void TearDown() override;
 
   // Runs `velomorph args...` in the test's folder; relative paths in `args` are relative to it.
-  RunResult Run(const std::vector<std::string>& args) const;
+  // `standardInput` names a file of the folder to read standard input from (default: none, empty).
+  RunResult Run(const std::vector<std::string>& args, const std::string& standardInput = "") const;
 
   std::string Path(const std::string& name) const { return folder_ + "/" + name; }
   void Write(const std::string& name, const std::string& bytes) const;
