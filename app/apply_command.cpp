@@ -152,14 +152,14 @@ ApplyOptions parseOptions(const CommandWords& words) {
     for (const std::string& input : o.inputs) {
       if (IsStandardStream(input)) throw UsageError{"--input - has no file name to write under --out-dir: give --out"};
       auto [it, added] = byName.emplace(baseName(input), input);
-      if (!added) throw UsageError{it->second + " and " + input + " would both be written as " + o.outDir + "/" + it->first};
+      if (!added) throw UsageError{it->second + " and " + input + " would both be written as " + InFolder(o.outDir, it->first)};
     }
   }
   return o;
 }
 
 std::string resultPath(const ApplyOptions& options, const std::string& input) {
-  return options.out.empty() ? options.outDir + "/" + baseName(input) : options.out;
+  return options.out.empty() ? InFolder(options.outDir, baseName(input)) : options.out;
 }
 
 RunFiles filesOf(const ApplyOptions& options) {

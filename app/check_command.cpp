@@ -123,7 +123,7 @@ std::string drawSvg(const std::vector<Point3>& p, const SymmetryReport& r, const
   hi[axis] = std::max(hi[axis], offset);
   const double w = std::max(1e-6, double(hi[axis]) - lo[axis]), h = std::max(1e-6, double(hi[up]) - lo[up]);
   const double scale = 520.0 / std::max(w, h);
-  const double left = 70.0, top = 60.0;
+  const double left = 70.0, top = 78.0;
   auto sx = [&](double x) { return left + (x - lo[axis]) * scale; };
   auto sy = [&](double y) { return top + (hi[up] - y) * scale; };
   const double plotRight = sx(hi[axis]), plotBottom = sy(lo[up]);

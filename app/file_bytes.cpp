@@ -94,6 +94,11 @@ std::string StreamName(const std::string& path, bool reading) {
   return reading ? "standard input" : "standard output";
 }
 
+std::string InFolder(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder.back() == '/' || folder.back() == '\\') return folder + name;
+  return folder + "/" + name;
+}
+
 bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string& r_bytes, std::string& r_error) {
   if (IsStandardStream(path)) return readStandardInput(maxBytes, r_bytes, r_error);
   return named(path, ReadRegularFile(path, maxBytes, r_bytes), r_error);

@@ -16,6 +16,9 @@ inline bool IsStandardStream(const std::string& path) { return path == "-"; }
 // The path as messages name it: "standard input" for "-" when `reading`, "standard output" otherwise.
 std::string StreamName(const std::string& path, bool reading);
 
+// `name` in `folder`, as messages show it: "out/a.obj" for "out" and for "out/".
+std::string InFolder(const std::string& folder, const std::string& name);
+
 // Reads every byte of `path` into r_bytes (replacing its contents). `path` must be a regular file of
 // at most maxBytes bytes: anything else is refused before a byte is read, so a pipe cannot hang the
 // run and a hostile or mistaken input cannot exhaust memory. Standard input ("-") is read up to the

@@ -300,7 +300,7 @@ int RunSceneCommand(const std::vector<std::string>& args, const std::string& plu
       return kExitUnreadable;
     }
     written.push_back(node);
-    files.AddOutput("node '" + name + "' as", options.outDir + "/" + name + ".obj");
+    files.AddOutput("node '" + name + "' as", InFolder(options.outDir, name + ".obj"));
   }
   // The meshes' file names come from the scene, so they are checked once it is loaded.
   if (int refused = files.Check("scene", err); refused != kExitOk) return refused;
@@ -315,7 +315,7 @@ int RunSceneCommand(const std::vector<std::string>& args, const std::string& plu
   int exitCode = kExitOk;
   for (INode* node : written) {
     const std::string name = MSTR(node->GetName()).ToUTF8();
-    const std::string path = options.outDir + "/" + name + ".obj";
+    const std::string path = InFolder(options.outDir, name + ".obj");
     progress.Show("node '" + name + "': evaluating");
     times.Start();
     Object* evaluated = node->EvalWorldState(0).obj;
