@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <map>
-#include <memory>
 
 #include "apply_summary.h"
 #include "command_options.h"
