@@ -1,23 +1,58 @@
 // velomorph apply.
 #include "apply_command.h"
 
-#include <chrono>
-#include <cstdio>
+#include <algorithm>
 #include <map>
-#include <memory>
 
+#include "apply_summary.h"
+#include "command_options.h"
 #include "exit_codes.h"
 #include "file_bytes.h"
 #include "host_mesh_builder.h"
 #include "modstack.h"
 #include "obj_mesh_file.h"
-#include "parameter_text.h"
+#include "parameter_options.h"
+#include "phase_times.h"
+#include "progress_line.h"
 #include "run_files.h"
-#include "scene_file.h"
+#include "scene_io.h"
 #include "selection_file.h"
 #include "symmetry_scene.h"
 
 namespace {
+
+const char kHelp[] =
+    "usage: velomorph apply --target BASE.obj --input IN.obj [IN2.obj ...] (--out OUT.obj | --out-dir DIR) [options]\n"
+    "Runs the modifier on each input with BASE as its target and writes the result: the input file with\n"
+    "only the coordinates of its vertices replaced.\n"
+    "\n"
+    "  --target BASE.obj              the symmetrical, undeformed base (\"-\": standard input)\n"
+    "  --input IN.obj ...             the meshes to work on, sharing BASE's vertex order (\"-\": standard input)\n"
+    "  --out OUT.obj                  the result of the one input (\"-\": standard output)\n"
+    "  --out-dir DIR                  each result as DIR/<input's file name>\n"
+    "  --operation mirror|flip|reset  Mirror writes one side from the other, Flip swaps them, Reset returns to BASE\n"
+    "  --axis x|y|z, --offset F       the mirror plane: axis = F, in object units (default x = 0)\n"
+    "  --direction negative|positive  the side Mirror writes, judged by BASE (default negative)\n"
+    "  --align-center on|off          put vertices on the plane back onto it (default on; also --align-centre)\n"
+    "  --as mesh|poly|patch           the object type the inputs become (default poly)\n"
+    "  --selection FILE               one weight per vertex (1 selected, 0 not, between: soft)\n"
+    "  --base-selection FILE          mask the work with a selection of BASE\n"
+    "  --invert-base-selection        work where the base selection is not (needs --base-selection)\n"
+    "  --carry-selection              carry the selection across the plane too\n"
+    "  --selection-only               carry only the selection, move no vertex\n"
+    "  --selection-out FILE           write the resulting selection (one input)\n"
+    "  --asymmetry ASYM.obj           add back the differences between ASYM and BASE (--as poly only)\n"
+    "  --asymmetry-type local|surface, --uv-dominance u|v, --normalize-frames\n"
+    "                                 how the asymmetry is carried (with --asymmetry)\n"
+    "  --set NAME=VALUE               any parameter by its internal name (velomorph info lists them)\n"
+    "  --save-scene FILE.vms          save the evaluated scene, caches included\n"
+    "  --timings                      one line per phase on standard error: timing <phase> <seconds>\n"
+    "  --quiet                        no summary line per input\n"
+    "  -h, --help                     this help\n"
+    "\n"
+    "Options take their value as --name VALUE or --name=VALUE.\n"
+    "Exit codes: 0 done, 2 usage, 3 unreadable file, 4 meshes that do not match, 5 the modifier failed,\n"
+    "6 a result could not be written; a batch ends with the highest code of its failures.\n";
 
 struct ApplyOptions {
   std::string target;
@@ -31,53 +66,26 @@ struct ApplyOptions {
   std::string asymmetry;
   std::string saveScene;
   bool timings = false;
-  // Parameter settings in command-line order, so a later one wins.
-  std::vector<std::pair<std::string, std::string>> settings;
+  bool quiet = false;
+  ParameterSettings settings;
 };
 
-struct UsageError {
-  std::string message;
-};
+// The phases --timings reports, in order.
+enum Phase { kRead, kPairAndApply, kApplyAgain, kReplay, kWrite };
+const std::vector<std::string> kPhaseNames = {"read", "pair-and-apply", "apply-again", "replay", "write"};
 
-// Seconds spent in each phase over the whole batch, printed once at the end in phase order:
-// "timing <phase> <seconds>" on standard error.
-class PhaseTimes {
- public:
-  enum Phase { kRead, kFirstEvaluation, kSecondEvaluation, kReplay, kWrite, kPhases };
-
-  explicit PhaseTimes(bool on) : on_(on) {}
-  void Start() { start_ = std::chrono::steady_clock::now(); }
-  // Adds the time since Start to `phase`, and starts again.
-  void Stop(Phase phase) {
-    const auto now = std::chrono::steady_clock::now();
-    seconds_[phase] += std::chrono::duration<double>(now - start_).count();
-    start_ = now;
+std::vector<OptionSpec> optionSpecs() {
+  std::vector<OptionSpec> specs = {
+      {"--target"}, {"--input", OptionSpec::kList, true}, {"--out"}, {"--out-dir"}, {"--as"}, {"--selection"},
+      {"--base-selection"}, {"--selection-out"}, {"--asymmetry"}, {"--save-scene"},
+      {"--timings", OptionSpec::kFlag}, {"--quiet", OptionSpec::kFlag}};
+  for (const OptionSpec& s : ParameterOptionSpecs({"--operation", "--axis", "--offset", "--direction", "--align-center",
+                                                   "--align-centre", "--invert-base-selection", "--carry-selection",
+                                                   "--selection-only", "--asymmetry-type", "--uv-dominance",
+                                                   "--normalize-frames", "--set"})) {
+    specs.push_back(s);
   }
-  void Print(std::ostream& err) const {
-    if (!on_) return;
-    static const char* const kNames[kPhases] = {"read", "first-evaluation", "second-evaluation", "replay", "write"};
-    for (int phase = 0; phase < kPhases; ++phase) {
-      char line[96];
-      std::snprintf(line, sizeof(line), "timing %s %.6f\n", kNames[phase], seconds_[phase]);
-      err << line;
-    }
-  }
-
- private:
-  bool on_;
-  double seconds_[kPhases] = {};
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-};
-
-std::string choice(const std::string& flag, const std::string& value,
-                   const std::map<std::string, std::string>& allowed) {
-  auto it = allowed.find(value);
-  if (it == allowed.end()) {
-    std::string names;
-    for (const auto& a : allowed) names += (names.empty() ? "" : "|") + a.first;
-    throw UsageError{flag + " takes " + names + ", not '" + value + "'"};
-  }
-  return it->second;
+  return specs;
 }
 
 std::string baseName(const std::string& path) {
@@ -85,71 +93,72 @@ std::string baseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-ApplyOptions parseOptions(const std::vector<std::string>& args) {
+// Options that would be silently ignored are refused, saying why.
+void refuseIgnoredOptions(const ApplyOptions& o) {
+  const ParameterSettings::Setting* asymmetry = nullptr;
+  for (const ParameterSettings::Setting& s : o.settings.settings()) {
+    if (s.name == "enableAsymmetry" || s.name == "asynType" || s.name == "UVDominance" || s.name == "NormXforms") {
+      asymmetry = &s;
+      break;
+    }
+  }
+  if (asymmetry != nullptr && o.kind != MeshKind::Polygon) {
+    throw UsageError{"'" + asymmetry->origin + "' works on polygon meshes only (--as poly): with --as " +
+                     (o.kind == MeshKind::Triangle ? "mesh" : "patch") + " it would be ignored"};
+  }
+  if (asymmetry != nullptr && o.asymmetry.empty() && asymmetry->origin.rfind("--set", 0) != 0) {
+    throw UsageError{"'" + asymmetry->origin + "' shapes an asymmetry mesh: give --asymmetry ASYM.obj as well"};
+  }
+  if (o.settings.Sets("invertBaseSelection") && o.baseSelection.empty()) {
+    throw UsageError{"--invert-base-selection inverts a base selection: give --base-selection FILE as well"};
+  }
+}
+
+ApplyOptions parseOptions(const CommandWords& words) {
   ApplyOptions o;
-  auto next = [&](size_t& i) -> const std::string& {
-    if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0) throw UsageError{args[i] + " needs a value"};
-    return args[++i];
-  };
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--target") o.target = next(i);
-    else if (a == "--input") {
-      if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0) throw UsageError{"--input needs at least one file"};
-      while (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0) o.inputs.push_back(args[++i]);
-    } else if (a == "--out") o.out = next(i);
-    else if (a == "--out-dir") o.outDir = next(i);
-    else if (a == "--operation") o.settings.emplace_back("operation", choice(a, next(i), {{"mirror", "0"}, {"flip", "1"}, {"reset", "2"}}));
-    else if (a == "--axis") o.settings.emplace_back("mirrorAxis", choice(a, next(i), {{"x", "0"}, {"y", "1"}, {"z", "2"}}));
-    else if (a == "--offset") o.settings.emplace_back("axisOffset", next(i));
-    else if (a == "--direction") o.settings.emplace_back("direction", choice(a, next(i), {{"negative", "0"}, {"positive", "1"}}));
-    else if (a == "--align-centre") o.settings.emplace_back("resetCentreVerts", choice(a, next(i), {{"on", "1"}, {"off", "0"}}));
+  for (const GivenOption& given : words.options) {
+    const std::string& a = given.name;
+    if (o.settings.Take(given)) continue;
+    if (a == "--target") o.target = given.value();
+    else if (a == "--input") o.inputs.insert(o.inputs.end(), given.values.begin(), given.values.end());
+    else if (a == "--out") o.out = given.value();
+    else if (a == "--out-dir") o.outDir = given.value();
     else if (a == "--as") {
-      const std::string& v = next(i);
-      if (!ParseMeshKind(v, o.kind)) throw UsageError{"--as takes mesh|poly|patch, not '" + v + "'"};
+      if (!ParseMeshKind(given.value(), o.kind)) throw UsageError{"--as takes mesh|poly|patch, not '" + given.value() + "'"};
     } else if (a == "--selection") {
-      o.selection = next(i);
-      o.settings.emplace_back("ignoreSO", "0");
+      o.selection = given.value();
+      o.settings.Imply(given.Text(), "ignoreSO", "0");
     } else if (a == "--base-selection") {
-      o.baseSelection = next(i);
-      o.settings.emplace_back("baseSelectionMasks", "1");
-    } else if (a == "--invert-base-selection") o.settings.emplace_back("invertBaseSelection", "1");
-    else if (a == "--carry-selection") o.settings.emplace_back("OperateOnSelection", "1");
-    else if (a == "--selection-only") o.settings.emplace_back("OperateOnlyOnSelection", "1");
-    else if (a == "--selection-out") o.selectionOut = next(i);
+      o.baseSelection = given.value();
+      o.settings.Imply(given.Text(), "baseSelectionMasks", "1");
+    } else if (a == "--selection-out") o.selectionOut = given.value();
     else if (a == "--asymmetry") {
-      o.asymmetry = next(i);
-      o.settings.emplace_back("enableAsymmetry", "1");
-    } else if (a == "--asymmetry-type") o.settings.emplace_back("asynType", choice(a, next(i), {{"local", "0"}, {"surface", "1"}}));
-    else if (a == "--uv-dominance") o.settings.emplace_back("UVDominance", choice(a, next(i), {{"u", "0"}, {"v", "1"}}));
-    else if (a == "--normalize-frames") o.settings.emplace_back("NormXforms", "1");
-    else if (a == "--set") {
-      const std::string& v = next(i);
-      size_t eq = v.find('=');
-      if (eq == std::string::npos || eq == 0) throw UsageError{"--set takes NAME=VALUE, not '" + v + "'"};
-      o.settings.emplace_back(v.substr(0, eq), v.substr(eq + 1));
+      o.asymmetry = given.value();
+      o.settings.Imply(given.Text(), "enableAsymmetry", "1");
     } else if (a == "--timings") o.timings = true;
-    else if (a == "--save-scene") o.saveScene = next(i);
-    else throw UsageError{"unknown option '" + a + "'"};
+    else if (a == "--quiet") o.quiet = true;
+    else if (a == "--save-scene") o.saveScene = given.value();
   }
   if (o.target.empty()) throw UsageError{"--target BASE.obj is required"};
   if (o.inputs.empty()) throw UsageError{"--input IN.obj is required"};
   if (o.out.empty() == o.outDir.empty()) throw UsageError{"give exactly one of --out OUT.obj and --out-dir DIR"};
   if (!o.out.empty() && o.inputs.size() > 1) throw UsageError{"--out takes one input; use --out-dir DIR for several"};
   if (!o.selectionOut.empty() && o.inputs.size() > 1) throw UsageError{"--selection-out takes one input"};
+  refuseIgnoredOptions(o);
   if (!o.outDir.empty()) {
     // Results are named after their inputs' file names: two inputs sharing one would overwrite each other.
     std::map<std::string, std::string> byName;
     for (const std::string& input : o.inputs) {
+      if (IsStandardStream(input)) throw UsageError{"--input - has no file name to write under --out-dir: give --out"};
       auto [it, added] = byName.emplace(baseName(input), input);
-      if (!added) throw UsageError{it->second + " and " + input + " would both be written as " + o.outDir + "/" + it->first};
+      if (!added) throw UsageError{it->second + " and " + input + " would both be written as " + InFolder(o.outDir, it->first)};
     }
   }
   return o;
 }
 
 std::string resultPath(const ApplyOptions& options, const std::string& input) {
-  return options.out.empty() ? options.outDir + "/" + baseName(input) : options.out;
+  return options.out.empty() ? InFolder(options.outDir, baseName(input)) : options.out;
 }
 
 RunFiles filesOf(const ApplyOptions& options) {
@@ -167,9 +176,115 @@ RunFiles filesOf(const ApplyOptions& options) {
   return files;
 }
 
+// Files are named as the user gave them, folder and all, so the right one of several is found.
 std::string countMismatch(const std::string& input, size_t inputCount, const std::string& base, size_t baseCount) {
-  return baseName(input) + " has " + std::to_string(inputCount) + " vertices, " + baseName(base) + " has " +
-         std::to_string(baseCount) + ": both must share vertex count and order";
+  return StreamName(input, true) + " has " + std::to_string(inputCount) + " vertices, " + StreamName(base, true) +
+         " has " + std::to_string(baseCount) + ": both must share vertex count and order";
+}
+
+// What every input of the run shares: the base mesh, the selections and the asymmetry mesh.
+struct SharedInputs {
+  ObjMesh base;
+  std::vector<float> selection;
+  std::vector<float> baseSelection;
+  ObjMesh asymmetry;
+};
+
+// The batch's outcome: every failure is reported as it happens, and the run ends with the highest
+// exit code among them.
+class Outcome {
+ public:
+  explicit Outcome(ProgressLine& progress) : progress_(progress) {}
+  void Fail(int code, const std::string& message) {
+    progress_.Say("velomorph: " + message);
+    exitCode_ = std::max(exitCode_, code);
+    ++failures_;
+  }
+  int exitCode() const { return exitCode_; }
+  size_t failures() const { return failures_; }
+
+ private:
+  ProgressLine& progress_;
+  int exitCode_ = kExitOk;
+  size_t failures_ = 0;
+};
+
+bool readSharedInputs(const ApplyOptions& options, SharedInputs& r_shared, Outcome& outcome) {
+  ObjReadResult base = ReadObjFile(options.target);
+  if (!base.ok) {
+    outcome.Fail(kExitUnreadable, base.error);
+    return false;
+  }
+  r_shared.base = std::move(base.mesh);
+  const size_t vertices = r_shared.base.positions.size();
+  for (auto [file, weights] : {std::pair{&options.selection, &r_shared.selection},
+                               std::pair{&options.baseSelection, &r_shared.baseSelection}}) {
+    if (file->empty()) continue;
+    SelectionReadResult r = ReadSelectionFile(*file);
+    if (!r.ok) {
+      outcome.Fail(kExitUnreadable, r.error);
+      return false;
+    }
+    if (r.weights.size() != vertices) {
+      outcome.Fail(kExitMismatch, StreamName(*file, true) + " has " + std::to_string(r.weights.size()) + " weights, " +
+                                      StreamName(options.target, true) + " has " + std::to_string(vertices) +
+                                      " vertices: a selection needs one weight per vertex");
+      return false;
+    }
+    *weights = std::move(r.weights);
+  }
+  if (!options.asymmetry.empty()) {
+    ObjReadResult r = ReadObjFile(options.asymmetry);
+    if (!r.ok) {
+      outcome.Fail(kExitUnreadable, r.error);
+      return false;
+    }
+    // The asymmetry is taken vertex by vertex against the base, so it must share the base's numbering.
+    if (r.mesh.positions.size() != vertices) {
+      outcome.Fail(kExitMismatch, countMismatch(options.asymmetry, r.mesh.positions.size(), options.target, vertices));
+      return false;
+    }
+    r_shared.asymmetry = std::move(r.mesh);
+  }
+  return true;
+}
+
+// The target node, the asymmetry node and the parameters. Returns the exit code to stop with, or kExitOk.
+int setUpScene(const ApplyOptions& options, SharedInputs& shared, SymmetryScene& scene, ProgressLine& progress,
+               Outcome& outcome) {
+  std::string error;
+  Object* targetObject = BuildHostObject(shared.base, options.kind, error);
+  if (targetObject == nullptr) {
+    outcome.Fail(kExitUnreadable, StreamName(options.target, true) + ": " + error);
+    return outcome.exitCode();
+  }
+  // From here on the host object is the base: of its file only the positions stay, for each
+  // input's summary.
+  std::vector<Point3> basePositions = std::move(shared.base.positions);
+  shared.base = ObjMesh();
+  shared.base.positions = std::move(basePositions);
+  if (!shared.baseSelection.empty()) ApplyVertexSelection(targetObject, shared.baseSelection);
+  scene.AddTarget(NodeNameForFile(options.target), targetObject);
+  if (!options.asymmetry.empty()) {
+    Object* asym = BuildHostObject(shared.asymmetry, MeshKind::Triangle, error);
+    INode* asymNodeRef = scene.AddNode(NodeNameForFile(options.asymmetry), asym);
+    scene.params()->SetValue(14, 0, asymNodeRef);
+    shared.asymmetry = ObjMesh();
+  }
+  if (!options.settings.ApplyTo(scene.params(), error)) {
+    progress.Say("velomorph apply: " + error);
+    return kExitUsage;
+  }
+  return kExitOk;
+}
+
+MirrorSetup mirrorSetupOf(IParamBlock2* params) {
+  MirrorSetup setup;
+  setup.operation = params->GetInt(3);
+  setup.axis = params->GetInt(1);
+  setup.offset = params->GetFloat(8);
+  setup.direction = params->GetInt(4);
+  return setup;
 }
 
 }  // namespace
@@ -178,138 +293,96 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
                     std::ostream& err) {
   ApplyOptions options;
   try {
-    options = parseOptions(args);
+    CommandWords words = ReadCommandWords(args, optionSpecs());
+    if (words.help) {
+      out << kHelp;
+      return kExitOk;
+    }
+    options = parseOptions(words);
   } catch (const UsageError& e) {
     err << "velomorph apply: " << e.message << "\n";
     return kExitUsage;
   }
   if (int refused = filesOf(options).Check("apply", err); refused != kExitOk) return refused;
-  PhaseTimes times(options.timings);
-  int exitCode = kExitOk;
-  auto fail = [&](int code, const std::string& message) {
-    err << "velomorph: " << message << "\n";
-    if (exitCode == kExitOk) exitCode = code;
-  };
+  ProgressLine progress(err, !options.quiet);
+  Outcome outcome(progress);
+  PhaseTimes times(options.timings, kPhaseNames);
 
-  ObjReadResult base = ReadObjFile(options.target);
-  if (!base.ok) {
-    fail(kExitUnreadable, base.error);
-    return exitCode;
-  }
-  const size_t vertexCount = base.mesh.positions.size();
-  std::vector<float> selection, baseSelection;
-  for (auto [file, weights] : {std::pair{&options.selection, &selection}, std::pair{&options.baseSelection, &baseSelection}}) {
-    if (file->empty()) continue;
-    SelectionReadResult r = ReadSelectionFile(*file);
-    if (!r.ok) {
-      fail(kExitUnreadable, r.error);
-      return exitCode;
-    }
-    if (r.weights.size() != vertexCount) {
-      fail(kExitMismatch, baseName(*file) + " has " + std::to_string(r.weights.size()) + " weights, " +
-                              baseName(options.target) + " has " + std::to_string(vertexCount) +
-                              " vertices: a selection needs one weight per vertex");
-      return exitCode;
-    }
-    *weights = std::move(r.weights);
-  }
-  ObjMesh asymmetry;
-  if (!options.asymmetry.empty()) {
-    ObjReadResult r = ReadObjFile(options.asymmetry);
-    if (!r.ok) {
-      fail(kExitUnreadable, r.error);
-      return exitCode;
-    }
-    // The asymmetry is taken vertex by vertex against the base, so it must share the base's numbering.
-    if (r.mesh.positions.size() != vertexCount) {
-      fail(kExitMismatch, countMismatch(options.asymmetry, r.mesh.positions.size(), options.target, vertexCount));
-      return exitCode;
-    }
-    asymmetry = std::move(r.mesh);
-  }
-  times.Stop(PhaseTimes::kRead);
+  progress.Show("reading " + StreamName(options.target, true));
+  SharedInputs shared;
+  if (!readSharedInputs(options, shared, outcome)) return outcome.exitCode();
+  times.Stop(kRead);
 
   PluginSession session;
   std::string error;
   if (!OpenPluginSession(pluginPath, session, error)) {
-    fail(kExitUnreadable, error);
-    return exitCode;
+    outcome.Fail(kExitUnreadable, error);
+    return outcome.exitCode();
   }
   SymmetryScene scene(session.desc);
   if (!scene.Valid()) {
-    fail(kExitUnreadable, "the plug-in could not create its modifier");
-    return exitCode;
+    outcome.Fail(kExitUnreadable, "the plug-in could not create its modifier");
+    return outcome.exitCode();
   }
-  Object* targetObject = BuildHostObject(base.mesh, options.kind, error);
-  // From here on the host object is the base: its file is let go, as is each input's topology
-  // once its object is built (the writer needs only its text and positions).
-  base = ObjReadResult();
-  if (targetObject == nullptr) {
-    fail(kExitUnreadable, baseName(options.target) + ": " + error);
-    return exitCode;
-  }
-  if (!baseSelection.empty()) ApplyVertexSelection(targetObject, baseSelection);
-  scene.AddTarget(NodeNameForFile(options.target), targetObject);
-  if (!options.asymmetry.empty()) {
-    Object* asym = BuildHostObject(asymmetry, MeshKind::Triangle, error);
-    asymmetry = ObjMesh();
-    INode* asymNodeRef = scene.AddNode(NodeNameForFile(options.asymmetry), asym);
-    scene.params()->SetValue(14, 0, asymNodeRef);
-  }
-  for (const auto& [name, value] : options.settings) {
-    if (!SetParameterFromText(scene.params(), name, value, error)) {
-      err << "velomorph apply: " << error << "\n";
-      return kExitUsage;
-    }
-  }
+  if (int stop = setUpScene(options, shared, scene, progress, outcome); stop != kExitOk) return stop;
   if (!options.outDir.empty() && !MakeDirectories(options.outDir, error)) {
-    fail(kExitUnreadable, error);
-    return exitCode;
+    outcome.Fail(kExitWriteFailed, error);
+    return outcome.exitCode();
   }
+  const MirrorSetup setup = mirrorSetupOf(scene.params());
 
   // The inputs run one at a time, each read, evaluated, written and let go before the next, so a
   // batch of dense shapes needs no more memory than one. Without --save-scene they take turns on
   // one node, whose cache keeps the captured target and partners: the target is paired once per
   // batch. A saved scene holds every input as a node of its own.
   const bool keepNodes = !options.saveScene.empty();
-  INode* shared = nullptr;
-  for (const std::string& path : options.inputs) {
+  INode* sharedNode = nullptr;
+  for (size_t index = 0; index < options.inputs.size(); ++index) {
+    const std::string& path = options.inputs[index];
+    const std::string name = StreamName(path, true);
+    const std::string status = options.inputs.size() > 1
+                                   ? name + " (" + std::to_string(index + 1) + " of " + std::to_string(options.inputs.size()) + ")"
+                                   : name;
+    progress.Show(status + ": reading");
     times.Start();
     ObjReadResult input = ReadObjFile(path);
-    times.Stop(PhaseTimes::kRead);
+    times.Stop(kRead);
     if (!input.ok) {
-      fail(kExitUnreadable, input.error);
+      outcome.Fail(kExitUnreadable, input.error);
       continue;
     }
-    if (input.mesh.positions.size() != vertexCount) {
-      fail(kExitMismatch, countMismatch(path, input.mesh.positions.size(), options.target, vertexCount));
+    if (input.mesh.positions.size() != shared.base.positions.size()) {
+      outcome.Fail(kExitMismatch,
+                   countMismatch(path, input.mesh.positions.size(), options.target, shared.base.positions.size()));
       continue;
     }
     Object* obj = BuildHostObject(input.mesh, options.kind, error);
+    // The writer needs only the input's text and positions; its faces now live in the host object.
     DropTopology(input.mesh);
     if (obj == nullptr) {
-      fail(kExitUnreadable, baseName(path) + ": " + error);
+      outcome.Fail(kExitUnreadable, name + ": " + error);
       continue;
     }
-    if (!selection.empty()) ApplyVertexSelection(obj, selection);
+    if (!shared.selection.empty()) ApplyVertexSelection(obj, shared.selection);
     INode* node = nullptr;
-    if (keepNodes || shared == nullptr) {
+    if (keepNodes || sharedNode == nullptr) {
       node = scene.AddInput(NodeNameForFile(path), obj);
-      if (!keepNodes) shared = node;
+      if (!keepNodes) sharedNode = node;
     } else {
       // The next input under the same stack; its result is computed afresh, not replayed.
-      node = shared;
+      node = sharedNode;
       static_cast<IDerivedObject*>(node->GetObjectRef())->ReferenceObject(obj);
       scene.Call(L"reset");
     }
 
+    progress.Show(status + (index == 0 ? ": pairing and applying" : ": applying"));
     times.Start();
     size_t reportsBefore = GetCOREInterface()->Reports().size();
     Object* evaluated = scene.Evaluate(node);
-    times.Stop(PhaseTimes::kFirstEvaluation);
+    times.Stop(kPairAndApply);
     // The host skips a modifier that fails and hands the mesh on unchanged: that is no result.
     if (GetCOREInterface()->Reports().size() != reportsBefore) {
-      fail(kExitModifierFailed, baseName(path) + ": " + MSTR(GetCOREInterface()->Reports().back()).ToUTF8());
+      outcome.Fail(kExitModifierFailed, name + ": " + MSTR(GetCOREInterface()->Reports().back()).ToUTF8());
       continue;
     }
     const std::vector<Point3> result = ObjectPositions(evaluated);
@@ -320,24 +393,41 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
       scene.Call(L"reset");
       times.Start();
       scene.Evaluate(node);
-      times.Stop(PhaseTimes::kSecondEvaluation);
+      times.Stop(kApplyAgain);
       int constant = scene.params()->GetInt(5);
       scene.params()->SetValue(5, 0, 0);
       times.Start();
       scene.Evaluate(node);
-      times.Stop(PhaseTimes::kReplay);
+      times.Stop(kReplay);
       scene.params()->SetValue(5, 0, constant);
     }
 
+    const std::string destination = resultPath(options, path);
+    progress.Show(status + ": writing " + StreamName(destination, false));
     times.Start();
-    if (!WriteObjWithPositions(input.mesh, result, resultPath(options, path), error)) {
-      fail(kExitUnreadable, error);
+    const bool written = WriteObjWithPositions(input.mesh, result, destination, error);
+    if (!written) {
+      outcome.Fail(kExitWriteFailed, error);
     } else if (!options.selectionOut.empty() && !WriteSelectionFile(resultSelection, options.selectionOut, error)) {
-      fail(kExitUnreadable, error);
+      outcome.Fail(kExitWriteFailed, error);
     }
-    times.Stop(PhaseTimes::kWrite);
+    times.Stop(kWrite);
+    if (written && !options.quiet) {
+      const ApplySummary summary = SummarizeApply(shared.base.positions, input.mesh.positions, result, setup);
+      progress.Say("velomorph: " + name + " -> " + StreamName(destination, false) + ": " + summary.line);
+      if (!summary.warning.empty()) progress.Say("velomorph: warning: " + name + ": " + summary.warning);
+    }
   }
+  const size_t failedInputs = outcome.failures();
+  if (!options.saveScene.empty()) {
+    progress.Show("saving " + StreamName(options.saveScene, false));
+    if (!SaveSceneFile(options.saveScene, error)) outcome.Fail(kExitWriteFailed, error);
+  }
+  if (options.inputs.size() > 1 && failedInputs > 0) {
+    progress.Say("velomorph apply: " + std::to_string(failedInputs) + " of " + std::to_string(options.inputs.size()) +
+                 " inputs failed");
+  }
+  progress.Finish();
   times.Print(err);
-  if (!options.saveScene.empty() && !SaveScene(options.saveScene, &error)) fail(kExitUnreadable, error);
-  return exitCode;
+  return outcome.exitCode();
 }

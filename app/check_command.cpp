@@ -5,23 +5,48 @@
 #include <cmath>
 #include <cstdio>
 
+#include "command_options.h"
 #include "exit_codes.h"
 #include "file_bytes.h"
 #include "obj_mesh_file.h"
+#include "phase_times.h"
 #include "run_files.h"
 #include "symmetry_report.h"
 #include "token_text.h"
 
 namespace {
 
-constexpr double kDefaultTolerance = 1e-4;
+const char kHelp[] =
+    "usage: velomorph check --target BASE.obj [options]\n"
+    "How symmetric a base mesh is: pairs every vertex with the one nearest its mirror image, as the\n"
+    "modifier does, and reports how far each partner lies from that image.\n"
+    "\n"
+    "  --target BASE.obj     the mesh to check (\"-\": standard input)\n"
+    "  --axis x|y|z          the mirror axis (default x)\n"
+    "  --offset F            the plane lies at axis = F (default 0)\n"
+    "  --tolerance T         how far a partner may lie from the mirror image (default 0.0001)\n"
+    "  --json                the counts as one JSON object on standard output\n"
+    "  --svg FILE            draw the mesh across the plane, the vertices beyond T marked by side\n"
+    "                        (\"-\": standard output; the report then goes to standard error)\n"
+    "  --timings             one line per phase on standard error: timing <read|pair|write> <seconds>\n"
+    "  -h, --help            this help\n"
+    "\n"
+    "Exit codes: 0 symmetric within T, 1 not, 2 usage, 3 unreadable file, 6 the picture could not be written.\n";
+
 constexpr size_t kMostDrawnVertices = 20000;
 constexpr size_t kMostMarkedVertices = 5000;
+const char kAxisNames[] = "xyz";
 
 std::string number(double v) {
   char buffer[40];
-  std::snprintf(buffer, sizeof(buffer), "%.9g", v);
+  std::snprintf(buffer, sizeof(buffer), "%.2f", v);
   return buffer;
+}
+
+std::string escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) out += c == '<' ? std::string("&lt;") : c == '&' ? std::string("&amp;") : c == '>' ? std::string("&gt;") : std::string(1, c);
+  return out;
 }
 
 std::string jsonString(const std::string& s) {
@@ -37,126 +62,215 @@ std::string jsonString(const std::string& s) {
   return out + "\"";
 }
 
+struct CheckOptions {
+  std::string target;
+  std::string svg;
+  int axis = 0;
+  float offset = 0.0f;
+  std::string offsetText = "0";
+  double tolerance = 1e-4;
+  std::string toleranceText = "0.0001";
+  bool json = false;
+  bool timings = false;
+};
+
+CheckOptions parseOptions(const CommandWords& words) {
+  CheckOptions o;
+  for (const GivenOption& given : words.options) {
+    const std::string& a = given.name;
+    if (a == "--json") o.json = true;
+    else if (a == "--timings") o.timings = true;
+    else if (a == "--target") o.target = given.value();
+    else if (a == "--svg") o.svg = given.value();
+    else if (a == "--axis") {
+      const std::string& v = given.value();
+      if (v.size() != 1 || v[0] < 'x' || v[0] > 'z') throw UsageError{"--axis takes x|y|z, not '" + v + "'"};
+      o.axis = v[0] - 'x';
+    } else if (a == "--offset") {
+      if (ParseFloatToken(given.value(), o.offset) != FloatTokenStatus::kOk)
+        throw UsageError{"--offset takes a finite number, not '" + given.value() + "'"};
+      o.offsetText = given.value();
+    } else if (a == "--tolerance") {
+      float t = 0.0f;
+      if (ParseFloatToken(given.value(), t) != FloatTokenStatus::kOk || t < 0.0f)
+        throw UsageError{"--tolerance takes a number of at least 0, not '" + given.value() + "'"};
+      o.tolerance = t;
+      o.toleranceText = given.value();
+    }
+  }
+  if (o.target.empty()) throw UsageError{"--target BASE.obj is required"};
+  if (o.json && IsStandardStream(o.svg)) throw UsageError{"--json and --svg - would both write to standard output"};
+  return o;
+}
+
 // The base seen along an axis lying in the mirror plane: the mirror axis runs across the picture,
-// the more extended of the other two up it; the plane is a line, asymmetric vertices are marked.
-std::string drawSvg(const std::vector<Point3>& p, const SymmetryReport& r, int axis, float offset,
-                    double tolerance, const std::string& title) {
-  int other[2] = {axis == 0 ? 1 : 0, axis == 2 ? 1 : 2};
+// the more extended of the other two up it, each with its name and range; the plane is a labelled
+// line. A vertex whose partner misses its mirror image is ringed in the colour of its side, with a
+// thin line to where the mirror image of its partner lies, so an asymmetry shows which way each side
+// is off and which side each ring belongs to. A legend says all this under the picture.
+std::string drawSvg(const std::vector<Point3>& p, const SymmetryReport& r, const CheckOptions& o, const std::string& title) {
+  const int axis = o.axis;
+  const float offset = o.offset;
+  const int other[2] = {axis == 0 ? 1 : 0, axis == 2 ? 1 : 2};
   float lo[3] = {1e30f, 1e30f, 1e30f}, hi[3] = {-1e30f, -1e30f, -1e30f};
   for (const Point3& q : p) {
     for (int k = 0; k < 3; ++k) {
       if (std::isfinite(q[k])) lo[k] = std::min(lo[k], q[k]), hi[k] = std::max(hi[k], q[k]);
     }
   }
-  int up = (hi[other[0]] - lo[other[0]]) > (hi[other[1]] - lo[other[1]]) ? other[0] : other[1];
+  const int up = (hi[other[0]] - lo[other[0]]) > (hi[other[1]] - lo[other[1]]) ? other[0] : other[1];
   lo[axis] = std::min(lo[axis], offset);
   hi[axis] = std::max(hi[axis], offset);
-  double w = std::max(1e-6, double(hi[axis]) - lo[axis]), h = std::max(1e-6, double(hi[up]) - lo[up]);
-  double scale = 560.0 / std::max(w, h);
-  auto sx = [&](double x) { return 20.0 + (x - lo[axis]) * scale; };
-  auto sy = [&](double y) { return 40.0 + (hi[up] - y) * scale; };
-  double width = 40.0 + w * scale, height = 60.0 + h * scale;
+  const double w = std::max(1e-6, double(hi[axis]) - lo[axis]), h = std::max(1e-6, double(hi[up]) - lo[up]);
+  const double scale = 520.0 / std::max(w, h);
+  const double left = 70.0, top = 78.0;
+  auto sx = [&](double x) { return left + (x - lo[axis]) * scale; };
+  auto sy = [&](double y) { return top + (hi[up] - y) * scale; };
+  const double plotRight = sx(hi[axis]), plotBottom = sy(lo[up]);
+  const double width = std::max(plotRight + 30.0, 520.0), height = plotBottom + 150.0;
+  const std::string font = "font-family=\"sans-serif\" font-size=\"12\"";
+  const char* kPositive = "#d0202a";
+  const char* kNegative = "#1f8f4f";
+  const char* kCentre = "#8a2be2";
+
   std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(width) + "\" height=\"" +
                     number(height) + "\" viewBox=\"0 0 " + number(width) + " " + number(height) + "\">\n";
   svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
-  std::string caption = title + ": " + std::to_string(r.asymmetricVertices) + " of " + std::to_string(r.vertices) +
-                        " vertices beyond " + number(tolerance);
-  std::string escaped;
-  for (char c : caption) escaped += c == '<' ? std::string("&lt;") : c == '&' ? std::string("&amp;") : std::string(1, c);
-  svg += "<text x=\"20\" y=\"24\" font-family=\"sans-serif\" font-size=\"14\">" + escaped + "</text>\n";
+  svg += "<text x=\"20\" y=\"24\" font-family=\"sans-serif\" font-size=\"14\">" +
+         escaped(title + ": " + std::to_string(r.asymmetricVertices) + " of " + std::to_string(r.vertices) +
+                 " vertices beyond " + o.toleranceText) +
+         "</text>\n";
+  const size_t stride = std::max<size_t>(1, (p.size() + kMostDrawnVertices - 1) / kMostDrawnVertices);
+  const size_t drawn = (p.size() + stride - 1) / stride;
+  if (drawn < p.size()) {
+    svg += "<text x=\"20\" y=\"42\" " + font + " fill=\"#555555\">showing " + std::to_string(drawn) + " of " +
+           std::to_string(p.size()) + " vertices (one in " + std::to_string(stride) + "); every marked vertex is drawn</text>\n";
+  }
+
+  // Axes: the mirror axis along the bottom, the up axis along the left, each with its range.
+  const std::string axisStyle = "fill=\"none\" stroke=\"#444444\" stroke-width=\"1\"";
+  svg += "<path d=\"M" + number(left - 8) + " " + number(plotBottom + 8) + " H" + number(plotRight) + " M" +
+         number(left - 8) + " " + number(plotBottom + 8) + " V" + number(top) + "\" " + axisStyle + "/>\n";
+  auto label = [&](double x, double y, const std::string& text, const char* anchor) {
+    svg += "<text x=\"" + number(x) + "\" y=\"" + number(y) + "\" text-anchor=\"" + anchor + "\" " + font + ">" +
+           escaped(text) + "</text>\n";
+  };
+  label(left, plotBottom + 24, ShortestText(lo[axis]), "middle");
+  label(plotRight, plotBottom + 24, ShortestText(hi[axis]), "middle");
+  label((left + plotRight) / 2, plotBottom + 40, std::string(1, kAxisNames[axis]) + " (mirror axis)", "middle");
+  label(left - 12, plotBottom + 4, ShortestText(lo[up]), "end");
+  label(left - 12, top + 4, ShortestText(hi[up]), "end");
+  label(left - 12, (top + plotBottom) / 2, std::string(1, kAxisNames[up]), "end");
+
   svg += "<g fill=\"#888888\">\n";
-  size_t stride = std::max<size_t>(1, p.size() / kMostDrawnVertices);
   for (size_t i = 0; i < p.size(); i += stride) {
     if (!std::isfinite(p[i][axis]) || !std::isfinite(p[i][up])) continue;
     svg += "<circle cx=\"" + number(sx(p[i][axis])) + "\" cy=\"" + number(sy(p[i][up])) + "\" r=\"1\"/>\n";
   }
-  svg += "</g>\n<line x1=\"" + number(sx(offset)) + "\" y1=\"30\" x2=\"" + number(sx(offset)) + "\" y2=\"" +
-         number(height - 10) + "\" stroke=\"#1f5fbf\" stroke-width=\"1.5\"/>\n<g fill=\"none\" stroke=\"#d0202a\">\n";
+  svg += "</g>\n<line x1=\"" + number(sx(offset)) + "\" y1=\"" + number(top - 10) + "\" x2=\"" + number(sx(offset)) +
+         "\" y2=\"" + number(plotBottom + 8) + "\" stroke=\"#1f5fbf\" stroke-width=\"1.5\" stroke-dasharray=\"6 3\"/>\n";
+  label(sx(offset) + 4, top - 14, "mirror plane " + std::string(1, kAxisNames[axis]) + " = " + o.offsetText, "start");
+
   size_t marked = 0;
   for (size_t i = 0; i < p.size() && marked < kMostMarkedVertices; ++i) {
-    if (r.distances[i] <= tolerance || !std::isfinite(p[i][axis]) || !std::isfinite(p[i][up])) continue;
-    svg += "<circle cx=\"" + number(sx(p[i][axis])) + "\" cy=\"" + number(sy(p[i][up])) + "\" r=\"4\"/>\n";
+    if (r.distances[i] <= o.tolerance || !std::isfinite(p[i][axis]) || !std::isfinite(p[i][up])) continue;
+    const double side = double(p[i][axis]) - offset;
+    const char* colour = side > 0 ? kPositive : side < 0 ? kNegative : kCentre;
+    // Where vertex i would be if it were the mirror image of its partner.
+    const Point3& partner = p[size_t(r.partners[i])];
+    const double imageAcross = 2.0 * offset - partner[axis], imageUp = partner[up];
+    if (std::isfinite(imageAcross) && std::isfinite(imageUp)) {
+      svg += "<path d=\"M" + number(sx(p[i][axis])) + " " + number(sy(p[i][up])) + " L" + number(sx(imageAcross)) + " " +
+             number(sy(imageUp)) + "\" stroke=\"" + colour + "\" stroke-width=\"0.75\" fill=\"none\"/>\n";
+    }
+    svg += "<circle cx=\"" + number(sx(p[i][axis])) + "\" cy=\"" + number(sy(p[i][up])) + "\" r=\"4\" fill=\"none\" stroke=\"" +
+           colour + "\"/>\n";
     ++marked;
   }
-  return svg + "</g>\n</svg>\n";
+
+  // The legend, under the axes.
+  const double y0 = plotBottom + 62;
+  const std::string a(1, kAxisNames[axis]);
+  auto ring = [&](double x, double y, const char* colour) {
+    svg += "<circle cx=\"" + number(x) + "\" cy=\"" + number(y) + "\" r=\"4.5\" fill=\"none\" stroke=\"" + colour + "\"/>\n";
+  };
+  svg += "<circle cx=\"26\" cy=\"" + number(y0 - 4) + "\" r=\"1.5\" fill=\"#888888\"/>\n";
+  label(36, y0, "vertex", "start");
+  svg += "<path d=\"M120 " + number(y0 - 4) + " H140\" stroke=\"#1f5fbf\" stroke-width=\"1.5\" stroke-dasharray=\"6 3\"/>\n";
+  label(146, y0, "mirror plane", "start");
+  ring(26, y0 + 16, kPositive);
+  label(36, y0 + 20, "beyond tolerance on the +" + a + " side", "start");
+  ring(26, y0 + 36, kNegative);
+  label(36, y0 + 40, "beyond tolerance on the -" + a + " side", "start");
+  ring(26, y0 + 56, kCentre);
+  label(36, y0 + 60, "beyond tolerance on the plane", "start");
+  svg += "<path d=\"M20 " + number(y0 + 76) + " H32\" stroke=\"#444444\" stroke-width=\"0.75\"/>\n";
+  label(36, y0 + 80, "to where the mirror image of its partner lies", "start");
+  if (marked < size_t(r.asymmetricVertices)) {
+    label(300, y0 + 20, "first " + std::to_string(marked) + " of " + std::to_string(r.asymmetricVertices) + " marked", "start");
+  }
+  return svg + "</svg>\n";
 }
 
 }  // namespace
 
 int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  std::string target, svgPath;
-  int axis = 0;
-  float offset = 0.0f;
-  double tolerance = kDefaultTolerance;
-  bool json = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    bool hasValue = i + 1 < args.size();
-    auto usage = [&](const std::string& message) {
-      err << "velomorph check: " << message << "\n";
-      return kExitUsage;
-    };
-    if (a == "--json") { json = true; continue; }
-    if (!hasValue) return usage(a == "--target" || a == "--axis" || a == "--offset" || a == "--tolerance" || a == "--svg"
-                                    ? a + " needs a value" : "unknown option '" + a + "'");
-    const std::string& v = args[i + 1];
-    if (a == "--target") target = v;
-    else if (a == "--svg") svgPath = v;
-    else if (a == "--axis") {
-      if (v == "x") axis = 0;
-      else if (v == "y") axis = 1;
-      else if (v == "z") axis = 2;
-      else return usage("--axis takes x|y|z, not '" + v + "'");
-    } else if (a == "--offset") {
-      if (ParseFloatToken(v, offset) != FloatTokenStatus::kOk) return usage("--offset takes a finite number, not '" + v + "'");
-    } else if (a == "--tolerance") {
-      float t = 0.0f;
-      if (ParseFloatToken(v, t) != FloatTokenStatus::kOk || t < 0.0f) return usage("--tolerance takes a number of at least 0, not '" + v + "'");
-      tolerance = t;
-    } else {
-      return usage("unknown option '" + a + "'");
+  CheckOptions options;
+  try {
+    CommandWords words = ReadCommandWords(args, {{"--target"}, {"--svg"}, {"--axis"}, {"--offset"}, {"--tolerance"},
+                                                 {"--json", OptionSpec::kFlag}, {"--timings", OptionSpec::kFlag}});
+    if (words.help) {
+      out << kHelp;
+      return kExitOk;
     }
-    ++i;
-  }
-  if (target.empty()) {
-    err << "velomorph check: --target BASE.obj is required\n";
+    options = parseOptions(words);
+  } catch (const UsageError& e) {
+    err << "velomorph check: " << e.message << "\n";
     return kExitUsage;
   }
   RunFiles files;
-  files.AddInput("--target", target);
-  files.AddOutput("--svg", svgPath);
+  files.AddInput("--target", options.target);
+  files.AddOutput("--svg", options.svg);
   if (int refused = files.Check("check", err); refused != kExitOk) return refused;
-  ObjReadResult base = ReadObjFile(target);
+  PhaseTimes times(options.timings, {"read", "pair", "write"});
+  ObjReadResult base = ReadObjFile(options.target);
   if (!base.ok) {
     err << "velomorph: " << base.error << "\n";
     return kExitUnreadable;
   }
-  SymmetryReport r = MeasureSymmetry(base.mesh.positions, axis, offset, tolerance);
-  const char* axisName = axis == 0 ? "x" : axis == 1 ? "y" : "z";
-  if (json) {
-    out << "{\"file\": " << jsonString(target) << ", \"axis\": \"" << axisName << "\", \"offset\": " << number(offset)
-        << ", \"tolerance\": " << number(tolerance) << ", \"vertices\": " << r.vertices
-        << ", \"centre_vertices\": " << r.centreVertices << ", \"mutual_pairs\": " << r.mutualPairs
-        << ", \"non_mutual_partners\": " << r.nonMutualPartners
-        << ", \"asymmetric_vertices\": " << r.asymmetricVertices
-        << ", \"largest_distance\": " << number(r.largestDistance) << ", \"symmetric\": "
-        << (r.asymmetricVertices == 0 ? "true" : "false") << "}\n";
+  times.Stop(0);
+  SymmetryReport r = MeasureSymmetry(base.mesh.positions, options.axis, options.offset, options.tolerance);
+  times.Stop(1);
+  const std::string name = StreamName(options.target, true);
+  const std::string axisName(1, kAxisNames[options.axis]);
+  // The picture takes standard output when asked to; the report then goes to standard error.
+  std::ostream& report = IsStandardStream(options.svg) ? err : out;
+  if (options.json) {
+    report << "{\"file\": " << jsonString(name) << ", \"axis\": \"" << axisName << "\", \"offset\": "
+           << ShortestText(options.offset) << ", \"tolerance\": " << ShortestText(float(options.tolerance))
+           << ", \"vertices\": " << r.vertices << ", \"centre_vertices\": " << r.centreVertices
+           << ", \"mutual_pairs\": " << r.mutualPairs << ", \"non_mutual_partners\": " << r.nonMutualPartners
+           << ", \"asymmetric_vertices\": " << r.asymmetricVertices
+           << ", \"largest_distance\": " << ShortestText(float(r.largestDistance)) << ", \"symmetric\": "
+           << (r.asymmetricVertices == 0 ? "true" : "false") << "}\n";
   } else {
-    out << target << ": mirror plane " << axisName << " = " << number(offset) << "\n"
-        << "  vertices              " << r.vertices << "\n"
-        << "  centre vertices       " << r.centreVertices << "\n"
-        << "  mutual pairs          " << r.mutualPairs << "\n"
-        << "  non-mutual partners   " << r.nonMutualPartners << "\n"
-        << "  beyond tolerance " << number(tolerance) << "  " << r.asymmetricVertices << "\n"
-        << "  largest distance      " << number(r.largestDistance) << "\n"
-        << (r.asymmetricVertices == 0 ? "  symmetric\n" : "  not symmetric\n");
+    report << name << ": mirror plane " << axisName << " = " << options.offsetText << "\n"
+           << "  vertices              " << r.vertices << "\n"
+           << "  centre vertices       " << r.centreVertices << "\n"
+           << "  mutual pairs          " << r.mutualPairs << "\n"
+           << "  non-mutual partners   " << r.nonMutualPartners << "\n"
+           << "  beyond tolerance " << options.toleranceText << "  " << r.asymmetricVertices << "\n"
+           << "  largest distance      " << ShortestText(float(r.largestDistance)) << "\n"
+           << (r.asymmetricVertices == 0 ? "  symmetric\n" : "  not symmetric\n");
   }
-  if (!svgPath.empty()) {
+  if (!options.svg.empty()) {
     std::string error;
-    if (!WriteFileBytes(svgPath, drawSvg(base.mesh.positions, r, axis, offset, tolerance, target), error)) {
+    if (!WriteFileBytes(options.svg, drawSvg(base.mesh.positions, r, options, name), error)) {
       err << "velomorph: " << error << "\n";
-      return kExitUnreadable;
+      return kExitWriteFailed;
     }
   }
+  times.Stop(2);
+  times.Print(err);
   return r.asymmetricVertices == 0 ? kExitOk : kExitAsymmetric;
 }

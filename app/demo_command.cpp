@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "command_options.h"
 #include "exit_codes.h"
 #include "file_bytes.h"
 #include "host_mesh_builder.h"
@@ -34,24 +35,29 @@ struct Stage {
 int RunDemoCommand(const std::vector<std::string>& args, const std::string& pluginPath, std::ostream& out,
                    std::ostream& err) {
   std::string dir = "velomorph-demo";
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--out" && i + 1 < args.size()) {
-      dir = args[++i];
-    } else {
-      err << "velomorph demo: " << (args[i] == "--out" ? "--out needs a folder" : "unknown option '" + args[i] + "'") << "\n";
-      return kExitUsage;
+  try {
+    CommandWords words = ReadCommandWords(args, {{"--out"}});
+    if (words.help) {
+      out << "usage: velomorph demo [--out DIR]\n"
+             "Writes the bundled sample head (base.obj), a sculpt of its negative side (sculpt.obj) and the\n"
+             "results of Mirror, Flip and Reset on it into DIR (default velomorph-demo), with a short report.\n";
+      return kExitOk;
     }
+    if (!words.options.empty()) dir = words.options.front().value();
+  } catch (const UsageError& e) {
+    err << "velomorph demo: " << e.message << "\n";
+    return kExitUsage;
   }
   std::string error;
   if (!MakeDirectories(dir, error)) {
     err << "velomorph: " << error << "\n";
-    return kExitUnreadable;
+    return kExitWriteFailed;
   }
   ObjMesh base = BuildSampleHead();
   ObjMesh sculpt = BuildSampleHeadSculpt();
   if (!WriteFileBytes(dir + "/base.obj", base.source, error) || !WriteFileBytes(dir + "/sculpt.obj", sculpt.source, error)) {
     err << "velomorph: " << error << "\n";
-    return kExitUnreadable;
+    return kExitWriteFailed;
   }
 
   PluginSession session;
@@ -81,7 +87,7 @@ int RunDemoCommand(const std::vector<std::string>& args, const std::string& plug
     std::vector<Point3> positions = ObjectPositions(result);
     if (!WriteObjWithPositions(sculpt, positions, dir + "/" + stage.file, error)) {
       err << "velomorph: " << error << "\n";
-      return kExitUnreadable;
+      return kExitWriteFailed;
     }
     char line[160];
     std::snprintf(line, sizeof(line), "  %-7s %8.2f ms   largest change %.4f   -> %s/%s\n", stage.name, ms,

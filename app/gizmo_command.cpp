@@ -2,11 +2,12 @@
 #include "gizmo_command.h"
 
 #include <cstdio>
-#include <map>
 #include <utility>
 
+#include "command_options.h"
 #include "exit_codes.h"
 #include "file_bytes.h"
+#include "parameter_options.h"
 #include "parameter_text.h"
 #include "run_files.h"
 #include "symmetry_scene.h"
@@ -17,51 +18,41 @@
 
 namespace {
 
+const char kHelp[] =
+    "usage: velomorph gizmo --svg FILE [options]\n"
+    "Draws what the modifier's mirror-plane gizmo sends to a viewport: the plane as a square of side\n"
+    "--size through axis = --offset, and an arrow pointing to the side Mirror writes.\n"
+    "\n"
+    "  --svg FILE                     where the picture goes (\"-\": standard output)\n"
+    "  --axis x|y|z                   the mirror axis (default x)\n"
+    "  --offset F                     the plane lies at axis = F (default 0)\n"
+    "  --direction negative|positive  the side Mirror writes, where the arrow points (default negative)\n"
+    "  --size F                       the side of the square, 0.01 to 9999999 (default 50)\n"
+    "  --node-scale S                 scale the node carrying the modifier by S\n"
+    "  --view front|top|side|iso|angled  the viewpoint (default angled: front right, from above)\n"
+    "  --set NAME=VALUE               any parameter by its internal name (velomorph info lists them)\n"
+    "  -h, --help                     this help\n";
+
 struct GizmoOptions {
-  std::vector<std::pair<std::string, std::string>> settings{{"displayAxis", "1"}};
+  ParameterSettings settings;
   float nodeScale = 1.0f;
-  ViewDirection view = ViewDirection::Iso;
+  ViewDirection view = ViewDirection::Angled;
   std::string svg;
 };
 
-struct UsageError {
-  std::string message;
-};
-
-std::string choice(const std::string& flag, const std::string& value, const std::map<std::string, std::string>& allowed) {
-  auto it = allowed.find(value);
-  if (it != allowed.end()) return it->second;
-  std::string names;
-  for (const auto& a : allowed) names += (names.empty() ? "" : "|") + a.first;
-  throw UsageError{flag + " takes " + names + ", not '" + value + "'"};
-}
-
-GizmoOptions parseOptions(const std::vector<std::string>& args) {
+GizmoOptions parseOptions(const CommandWords& words) {
   GizmoOptions o;
-  auto next = [&](size_t& i) -> const std::string& {
-    if (i + 1 >= args.size() || (args[i + 1].rfind("--", 0) == 0)) throw UsageError{args[i] + " needs a value"};
-    return args[++i];
-  };
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--axis") o.settings.emplace_back("mirrorAxis", choice(a, next(i), {{"x", "0"}, {"y", "1"}, {"z", "2"}}));
-    else if (a == "--direction") o.settings.emplace_back("direction", choice(a, next(i), {{"negative", "0"}, {"positive", "1"}}));
-    else if (a == "--offset") o.settings.emplace_back("axisOffset", next(i));
-    else if (a == "--size") o.settings.emplace_back("displaySize", next(i));
-    else if (a == "--node-scale") {
-      const std::string& v = next(i);
+  for (const GivenOption& given : words.options) {
+    const std::string& a = given.name;
+    if (o.settings.Take(given)) continue;
+    if (a == "--node-scale") {
+      const std::string& v = given.value();
       if (ParseFloatToken(v, o.nodeScale) != FloatTokenStatus::kOk || !(o.nodeScale > 0.0f))
         throw UsageError{"--node-scale takes a positive number, not '" + v + "'"};
     } else if (a == "--view") {
-      const std::string& v = next(i);
-      if (!ParseViewDirection(v, o.view)) throw UsageError{"--view takes front|top|side|iso, not '" + v + "'"};
-    } else if (a == "--set") {
-      const std::string& v = next(i);
-      size_t eq = v.find('=');
-      if (eq == std::string::npos || eq == 0) throw UsageError{"--set takes NAME=VALUE, not '" + v + "'"};
-      o.settings.emplace_back(v.substr(0, eq), v.substr(eq + 1));
-    } else if (a == "--svg") o.svg = next(i);
-    else throw UsageError{"unknown option '" + a + "'"};
+      const std::string& v = given.value();
+      if (!ParseViewDirection(v, o.view)) throw UsageError{"--view takes front|top|side|iso|angled, not '" + v + "'"};
+    } else if (a == "--svg") o.svg = given.value();
   }
   if (o.svg.empty()) throw UsageError{"--svg FILE is required"};
   return o;
@@ -79,7 +70,14 @@ int RunGizmoCommand(const std::vector<std::string>& args, const std::string& plu
                     std::ostream& err) {
   GizmoOptions options;
   try {
-    options = parseOptions(args);
+    std::vector<OptionSpec> specs = {{"--node-scale"}, {"--view"}, {"--svg"}};
+    for (const OptionSpec& s : ParameterOptionSpecs({"--axis", "--direction", "--offset", "--size", "--set"})) specs.push_back(s);
+    CommandWords words = ReadCommandWords(args, specs);
+    if (words.help) {
+      out << kHelp;
+      return kExitOk;
+    }
+    options = parseOptions(words);
   } catch (const UsageError& e) {
     err << "velomorph gizmo: " << e.message << "\n";
     return kExitUsage;
@@ -98,11 +96,11 @@ int RunGizmoCommand(const std::vector<std::string>& args, const std::string& plu
     err << "velomorph: the plug-in made no modifier\n";
     return kExitUnreadable;
   }
-  for (const auto& [name, value] : options.settings) {
-    if (!SetParameterFromText(scene.params(), name, value, error)) {
-      err << "velomorph gizmo: " << error << "\n";
-      return kExitUsage;
-    }
+  // The gizmo is drawn only while displayAxis is on; the user may still turn it off.
+  SetParameterFromText(scene.params(), "displayAxis", "1", error);
+  if (!options.settings.ApplyTo(scene.params(), error)) {
+    err << "velomorph gizmo: " << error << "\n";
+    return kExitUsage;
   }
   INode* node = scene.AddInput("gizmo", CreateNewTriObject());
   node->SetObjectTM(ScaleMatrix(Point3(options.nodeScale, options.nodeScale, options.nodeScale)));
@@ -117,8 +115,9 @@ int RunGizmoCommand(const std::vector<std::string>& args, const std::string& plu
                            : ", world box " + pointText(box.pmin) + " to " + pointText(box.pmax);
   if (!WriteFileBytes(options.svg, DrawViewportSvg(lines, box, options.view, summary), error)) {
     err << "velomorph: " << error << "\n";
-    return kExitUnreadable;
+    return kExitWriteFailed;
   }
-  out << summary << "; written to " << options.svg << "\n";
+  // The picture may have taken standard output.
+  (IsStandardStream(options.svg) ? err : out) << summary << "; written to " << StreamName(options.svg, false) << "\n";
   return kExitOk;
 }

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <iomanip>
 
+#include "command_options.h"
 #include "exit_codes.h"
 #include "plugin_session.h"
+#include "token_text.h"
 
 namespace {
 
@@ -22,10 +24,9 @@ const char* typeName(ParamType2 type) {
 }
 
 std::string valueText(const ParamDef& def, const PB2Value& v) {
-  char buffer[64];
   switch (def.type) {
     case TYPE_INODE: return "none";
-    case TYPE_FLOAT: std::snprintf(buffer, sizeof(buffer), "%.9g", double(v.f)); return buffer;
+    case TYPE_FLOAT: return ShortestText(v.f);
     default: return std::to_string(v.i);
   }
 }
@@ -38,7 +39,19 @@ std::string hex(unsigned long v) {
 
 }  // namespace
 
-int RunInfoCommand(const std::string& pluginPath, std::ostream& out, std::ostream& err) {
+int RunInfoCommand(const std::vector<std::string>& args, const std::string& pluginPath, std::ostream& out,
+                   std::ostream& err) {
+  try {
+    if (ReadCommandWords(args, {}).help) {
+      out << "usage: velomorph info\n"
+             "What the plug-in tells the host about itself: its library, class, and every parameter with its\n"
+             "internal name (the NAME of --set NAME=VALUE), type, default and range.\n";
+      return kExitOk;
+    }
+  } catch (const UsageError& e) {
+    err << "velomorph info: " << e.message << "\n";
+    return kExitUsage;
+  }
   PluginSession session;
   std::string error;
   if (!OpenPluginSession(pluginPath, session, error)) {

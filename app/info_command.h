@@ -3,7 +3,9 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
-// Prints the library description, class identity, version and every parameter of the block.
-// Returns the process exit code.
-int RunInfoCommand(const std::string& pluginPath, std::ostream& out, std::ostream& err);
+// Prints the library description, class identity, version and every parameter of the block; `args`
+// may only ask for help. Returns the process exit code.
+int RunInfoCommand(const std::vector<std::string>& args, const std::string& pluginPath, std::ostream& out,
+                   std::ostream& err);

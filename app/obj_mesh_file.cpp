@@ -8,7 +8,8 @@
 // statements that are passed through), so one careful pass over the bytes gives strictness, line
 // numbers and the coordinate spans together, with no dependency.
 //
-// Accepted: LF, CRLF and lone CR line ends; a backslash just before a line end continues the
+// Accepted: a UTF-8 byte-order mark at the start (skipped; a gzip file is refused as such); LF, CRLF
+// and lone CR line ends; a backslash just before a line end continues the
 // statement on the next line; '#' at the start of a token comments out the rest of its line.
 // `v` takes x y z, optionally w, optionally a colour (3, 4, 6 or 7 numbers); `vt` 1 to 3 numbers;
 // `vn` 3. Numbers are decimal and must be finite: "nan", "inf" and overflowing values are parse
@@ -60,12 +61,16 @@ CharClass classOf(char c) { return kCharClasses.of[static_cast<unsigned char>(c)
 bool isBlank(char c) { return classOf(c) == kBlankByte; }
 bool isLineEnd(char c) { return classOf(c) == kLineEndByte; }
 
+// Editors on Windows start UTF-8 files with a byte-order mark; it is skipped (and, being outside
+// every coordinate, written back as it was).
+size_t byteOrderMarkLength(std::string_view text) { return text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0; }
+
 // Walks the text one token at a time, statement by statement (a statement is one logical line,
 // continuations joined). Tokens are handed out one by one rather than gathered per statement, so a
 // hostile line of a hundred million corners costs no more memory than the mesh it describes.
 class StatementScanner {
  public:
-  explicit StatementScanner(std::string_view text) : text_(text) {}
+  explicit StatementScanner(std::string_view text) : text_(text), pos_(byteOrderMarkLength(text)) {}
   // A scanner inside a statement, about to hand out the argument that starts at `argument`.
   StatementScanner(std::string_view text, size_t argument) : text_(text), pos_(argument), inStatement_(true) {}
 
@@ -560,6 +565,10 @@ ObjReadResult parseSource(std::string&& source, const std::string& name) {
     result.error = name + ": larger than the limit of " + std::to_string(kMaxObjFileBytes) + " bytes";
     return result;
   }
+  if (source.rfind("\x1F\x8B", 0) == 0) {
+    result.error = name + ": is compressed (gzip); unpack it first";
+    return result;
+  }
   try {
     // The tokens point into the mesh's own copy, so the parse runs after the move.
     result.mesh.source = std::move(source);
@@ -579,7 +588,7 @@ ObjReadResult ReadObjFile(const std::string& path) {
   std::string bytes;
   ObjReadResult result;
   if (!ReadFileBytes(path, kMaxObjFileBytes, bytes, result.error)) return result;
-  return parseSource(std::move(bytes), path);
+  return parseSource(std::move(bytes), StreamName(path, true));
 }
 
 ObjReadResult ParseObjText(std::string_view text, const std::string& name) {

@@ -2,7 +2,6 @@
 #include "parameter_text.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 
@@ -33,10 +32,11 @@ bool parseInt(const std::string& text, int& r_value) {
   return true;
 }
 
+// The shortest text that reads back as `v`: 0.01, not 0.00999999978.
 std::string numberText(float v) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof(buffer), "%.9g", double(v));
-  return buffer;
+  std::string text;
+  AppendFloat(text, v);
+  return text;
 }
 
 }  // namespace

@@ -4,20 +4,39 @@
 #include <memory>
 #include <utility>
 
+#include "command_options.h"
 #include "exit_codes.h"
 #include "file_bytes.h"
 #include "host_mesh_builder.h"
 #include "iparamm2.h"
 #include "obj_mesh_file.h"
-#include "parameter_text.h"
+#include "parameter_options.h"
 #include "rollout_svg.h"
 #include "run_files.h"
-#include "scene_file.h"
+#include "scene_io.h"
 #include "symmetry_scene.h"
 #include "token_text.h"
 #include "window_model.h"
 
 namespace {
+
+const char kHelp[] =
+    "usage: velomorph rollout --svg FILE [--scene FILE.vms [--node NAME] | --target BASE.obj --input IN.obj] [options]\n"
+    "Draws the modifier's rollout as the host shows it: captions, checked and greyed states, the target\n"
+    "on its button, after the node is evaluated with the rollout open.\n"
+    "\n"
+    "  --svg FILE                     where the picture goes (\"-\": standard output)\n"
+    "  --scene FILE.vms               the top Velomorph modifier of a saved scene (\"-\": standard input)\n"
+    "  --node NAME                    ... of this node of the scene (default: the first that has one)\n"
+    "  --target BASE.obj --input IN.obj  a modifier on IN with BASE as its target\n"
+    "  --as mesh|poly|patch           the object type of BASE and IN (default poly)\n"
+    "  --operation mirror|flip|reset, --axis x|y|z, --offset F, --direction negative|positive,\n"
+    "  --align-center on|off          set the parameter as apply does\n"
+    "  --set NAME=VALUE               any parameter by its internal name (velomorph info lists them)\n"
+    "  --scale N                      pixels per dialog unit, 0.5 to 16 (default 2)\n"
+    "  -h, --help                     this help\n"
+    "\n"
+    "With neither --scene nor --target the rollout is that of a fresh modifier on no node.\n";
 
 struct RolloutOptions {
   std::string scene;
@@ -25,43 +44,37 @@ struct RolloutOptions {
   std::string target;
   std::string input;
   MeshKind kind = MeshKind::Polygon;
-  std::vector<std::pair<std::string, std::string>> settings;
+  ParameterSettings settings;
   double scale = 2.0;
   std::string svg;
 };
 
-struct UsageError {
-  std::string message;
-};
+std::vector<OptionSpec> optionSpecs() {
+  std::vector<OptionSpec> specs = {{"--scene"}, {"--node"}, {"--target"}, {"--input"}, {"--as"}, {"--scale"}, {"--svg"}};
+  for (const OptionSpec& s : ParameterOptionSpecs({"--operation", "--axis", "--offset", "--direction", "--align-center",
+                                                   "--align-centre", "--set"})) {
+    specs.push_back(s);
+  }
+  return specs;
+}
 
-RolloutOptions parseOptions(const std::vector<std::string>& args) {
+RolloutOptions parseOptions(const CommandWords& words) {
   RolloutOptions o;
-  auto next = [&](size_t& i) -> const std::string& {
-    if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0) throw UsageError{args[i] + " needs a value"};
-    return args[++i];
-  };
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--scene") o.scene = next(i);
-    else if (a == "--node") o.node = next(i);
-    else if (a == "--target") o.target = next(i);
-    else if (a == "--input") o.input = next(i);
+  for (const GivenOption& given : words.options) {
+    const std::string& a = given.name;
+    if (o.settings.Take(given)) continue;
+    if (a == "--scene") o.scene = given.value();
+    else if (a == "--node") o.node = given.value();
+    else if (a == "--target") o.target = given.value();
+    else if (a == "--input") o.input = given.value();
     else if (a == "--as") {
-      const std::string& v = next(i);
-      if (!ParseMeshKind(v, o.kind)) throw UsageError{"--as takes mesh|poly|patch, not '" + v + "'"};
-    } else if (a == "--set") {
-      const std::string& v = next(i);
-      size_t eq = v.find('=');
-      if (eq == std::string::npos || eq == 0) throw UsageError{"--set takes NAME=VALUE, not '" + v + "'"};
-      o.settings.emplace_back(v.substr(0, eq), v.substr(eq + 1));
+      if (!ParseMeshKind(given.value(), o.kind)) throw UsageError{"--as takes mesh|poly|patch, not '" + given.value() + "'"};
     } else if (a == "--scale") {
-      const std::string& v = next(i);
       float f = 0.0f;
-      if (ParseFloatToken(v, f) != FloatTokenStatus::kOk || f < 0.5f || f > 16.0f)
-        throw UsageError{"--scale takes a number from 0.5 to 16, not '" + v + "'"};
+      if (ParseFloatToken(given.value(), f) != FloatTokenStatus::kOk || f < 0.5f || f > 16.0f)
+        throw UsageError{"--scale takes a number from 0.5 to 16, not '" + given.value() + "'"};
       o.scale = f;
-    } else if (a == "--svg") o.svg = next(i);
-    else throw UsageError{"unknown option '" + a + "'"};
+    } else if (a == "--svg") o.svg = given.value();
   }
   if (o.svg.empty()) throw UsageError{"--svg FILE is required"};
   if (!o.scene.empty() && (!o.target.empty() || !o.input.empty()))
@@ -126,7 +139,12 @@ int RunRolloutCommand(const std::vector<std::string>& args, const std::string& p
                       std::ostream& err) {
   RolloutOptions options;
   try {
-    options = parseOptions(args);
+    CommandWords words = ReadCommandWords(args, optionSpecs());
+    if (words.help) {
+      out << kHelp;
+      return kExitOk;
+    }
+    options = parseOptions(words);
   } catch (const UsageError& e) {
     err << "velomorph rollout: " << e.message << "\n";
     return kExitUsage;
@@ -150,7 +168,7 @@ int RunRolloutCommand(const std::vector<std::string>& args, const std::string& p
   std::unique_ptr<SymmetryScene> built;
   Subject subject;
   if (!options.scene.empty()) {
-    if (!LoadScene(options.scene, &error)) {
+    if (!LoadSceneFile(options.scene, error)) {
       err << "velomorph: " << error << "\n";
       return kExitUnreadable;
     }
@@ -197,11 +215,9 @@ int RunRolloutCommand(const std::vector<std::string>& args, const std::string& p
   }
 
   IParamBlock2* params = subject.modifier->GetParamBlockByID(0);
-  for (const auto& [name, value] : options.settings) {
-    if (!SetParameterFromText(params, name, value, error)) {
-      err << "velomorph rollout: " << error << "\n";
-      return kExitUsage;
-    }
+  if (!options.settings.ApplyTo(params, error)) {
+    err << "velomorph rollout: " << error << "\n";
+    return kExitUsage;
   }
 
   std::string svg, summary;
@@ -227,8 +243,9 @@ int RunRolloutCommand(const std::vector<std::string>& args, const std::string& p
   }
   if (!WriteFileBytes(options.svg, svg, error)) {
     err << "velomorph: " << error << "\n";
-    return kExitUnreadable;
+    return kExitWriteFailed;
   }
-  out << summary << "; written to " << options.svg << "\n";
+  // The picture may have taken standard output.
+  (IsStandardStream(options.svg) ? err : out) << summary << "; written to " << StreamName(options.svg, false) << "\n";
   return kExitOk;
 }

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "exit_codes.h"
+#include "file_bytes.h"
 #include "file_paths.h"
 
 namespace {
@@ -39,12 +40,23 @@ void RunFiles::AddOutput(const std::string& role, const std::string& path, const
 }
 
 std::string RunFiles::Clash() const {
+  // Standard input can be read once, and two results on standard output would run into each
+  // other; "-" for one input and one output is no clash.
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    for (size_t j = 0; j < i; ++j) {
+      if (IsStandardStream(entries_[i].path) && IsStandardStream(entries_[j].path) &&
+          entries_[i].output == entries_[j].output) {
+        return entries_[j].role + " - and " + entries_[i].role + " - both use standard " +
+               (entries_[i].output ? "output" : "input") + ": only one of them can";
+      }
+    }
+  }
   for (size_t i = 0; i < entries_.size(); ++i) {
     const Entry& output = entries_[i];
-    if (!output.output) continue;
+    if (!output.output || IsStandardStream(output.path)) continue;
     for (size_t j = 0; j < entries_.size(); ++j) {
       const Entry& other = entries_[j];
-      if (j == i || (other.output && j > i)) continue;  // each pair of outputs once
+      if (j == i || (other.output && j > i) || IsStandardStream(other.path)) continue;  // each pair of outputs once
       if (!other.output && !output.mayReplace.empty() && other.path == output.mayReplace) continue;
       if (sameFile(output.path, other.path)) {
         return output.role + " " + output.path + " is the same file as " + other.role + " " + other.path;
@@ -56,7 +68,7 @@ std::string RunFiles::Clash() const {
 
 std::string RunFiles::Unwritable() const {
   for (const Entry& entry : entries_) {
-    if (!entry.output) continue;
+    if (!entry.output || IsStandardStream(entry.path)) continue;
     if (std::string problem = WriteProblem(entry.path); !problem.empty()) return entry.path + ": " + problem;
   }
   return std::string();
@@ -69,7 +81,7 @@ int RunFiles::Check(const std::string& command, std::ostream& err) const {
   }
   if (std::string unwritable = Unwritable(); !unwritable.empty()) {
     err << "velomorph: " << unwritable << "\n";
-    return kExitUnreadable;
+    return kExitWriteFailed;
   }
   return kExitOk;
 }

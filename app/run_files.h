@@ -18,13 +18,14 @@ class RunFiles {
 
   // One line naming the first two roles that name the same file
   // ("--out out.obj is the same file as --target base.obj"), or empty. Devices and pipes are not
-  // compared: writing /dev/null twice loses nothing.
+  // compared: writing /dev/null twice loses nothing. "-" (standard input or output) clashes only
+  // with another "-" of the same direction.
   std::string Clash() const;
   // One line naming the first output that cannot be written ("out.obj: cannot replace: the file is
   // read-only"), or empty.
   std::string Unwritable() const;
   // Both, before `command` starts: prints what is wrong on `err` and returns the exit code to end
-  // with (a clash is a usage error), or kExitOk.
+  // with (a clash is a usage error, an output that cannot be written a write failure), or kExitOk.
   int Check(const std::string& command, std::ostream& err) const;
 
  private:

@@ -1,67 +1,94 @@
 // velomorph scene.
 #include "scene_command.h"
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
+#include "command_options.h"
 #include "exit_codes.h"
 #include "file_bytes.h"
 #include "modstack.h"
 #include "patchobj.h"
+#include "parameter_options.h"
+#include "phase_times.h"
 #include "plugin_session.h"
+#include "progress_line.h"
 #include "polyobj.h"
 #include "run_files.h"
 #include "scene.h"
-#include "scene_file.h"
+#include "scene_io.h"
 #include "script_bridge.h"
 #include "token_text.h"
 #include "triobj.h"
 
 namespace {
 
+const char kHelp[] =
+    "usage: velomorph scene FILE.vms [options]\n"
+    "Loads a saved scene, calls the modifier's published functions and sets parameters on every\n"
+    "Velomorph modifier in it, evaluates every node that carries one and writes its mesh as\n"
+    "DIR/<node name>.obj. With constant update off the stored results are replayed.\n"
+    "\n"
+    "  FILE.vms                       the scene (\"-\": standard input)\n"
+    "  --call reset|resetTarget|resetMatch   call a published function; repeatable, in order\n"
+    "  --operation mirror|flip|reset, --axis x|y|z, --offset F, --direction negative|positive,\n"
+    "  --align-center on|off          set the parameter as apply does\n"
+    "  --set NAME=VALUE               any parameter by its internal name; node parameters take a node name\n"
+    "  --out-dir DIR                  where the meshes go (default: the current folder)\n"
+    "  --save FILE.vms                save the scene afterwards, caches included (\"-\": standard output)\n"
+    "  --timings                      one line per phase on standard error: timing <phase> <seconds>\n"
+    "  --quiet                        no line per mesh written\n"
+    "  -h, --help                     this help\n"
+    "\n"
+    "Exit codes: 0 done, 2 usage (a value out of range too), 3 unreadable or damaged scene, 6 a mesh or\n"
+    "the scene could not be written.\n";
+
 struct SceneOptions {
   std::string scene;
   std::vector<std::string> calls;
-  std::vector<std::string> settings;
+  ParameterSettings settings;
   std::string outDir = ".";
   std::string save;
+  bool timings = false;
+  bool quiet = false;
 };
 
-struct UsageError {
-  std::string message;
-};
+enum Phase { kRead, kCallAndSet, kEvaluate, kWrite, kSave };
 
-SceneOptions parseOptions(const std::vector<std::string>& args) {
+std::vector<OptionSpec> optionSpecs() {
+  std::vector<OptionSpec> specs = {{"--call", OptionSpec::kValue, true}, {"--out-dir"}, {"--save"},
+                                   {"--timings", OptionSpec::kFlag}, {"--quiet", OptionSpec::kFlag}};
+  for (const OptionSpec& s : ParameterOptionSpecs({"--operation", "--axis", "--offset", "--direction", "--align-center",
+                                                   "--align-centre", "--set"})) {
+    specs.push_back(s);
+  }
+  return specs;
+}
+
+SceneOptions parseOptions(const CommandWords& words) {
   SceneOptions o;
-  auto next = [&](size_t& i) -> const std::string& {
-    if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0) throw UsageError{args[i] + " needs a value"};
-    return args[++i];
-  };
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
+  for (const GivenOption& given : words.options) {
+    const std::string& a = given.name;
+    if (o.settings.Take(given)) continue;
     if (a == "--call") {
-      const std::string& name = next(i);
+      const std::string& name = given.value();
       if (name != "reset" && name != "resetTarget" && name != "resetMatch") {
         throw UsageError{"--call takes reset|resetTarget|resetMatch, not '" + name + "'"};
       }
       o.calls.push_back(name);
-    } else if (a == "--set") {
-      const std::string& v = next(i);
-      if (v.find('=') == std::string::npos || v[0] == '=') throw UsageError{"--set takes NAME=VALUE, not '" + v + "'"};
-      o.settings.push_back(v);
     } else if (a == "--out-dir") {
-      o.outDir = next(i);
+      o.outDir = given.value();
     } else if (a == "--save") {
-      o.save = next(i);
-    } else if (a.rfind("--", 0) == 0) {
-      throw UsageError{"unknown option '" + a + "'"};
-    } else if (o.scene.empty()) {
-      o.scene = a;
-    } else {
-      throw UsageError{"one scene file only, not also '" + a + "'"};
+      o.save = given.value();
+    } else if (a == "--timings") {
+      o.timings = true;
+    } else if (a == "--quiet") {
+      o.quiet = true;
     }
   }
-  if (o.scene.empty()) throw UsageError{"a scene file FILE.vms is required"};
+  if (words.operands.empty()) throw UsageError{"a scene file FILE.vms is required"};
+  o.scene = words.operands.front();
   return o;
 }
 
@@ -209,7 +236,12 @@ int RunSceneCommand(const std::vector<std::string>& args, const std::string& plu
                     std::ostream& err) {
   SceneOptions options;
   try {
-    options = parseOptions(args);
+    CommandWords words = ReadCommandWords(args, optionSpecs(), 1);
+    if (words.help) {
+      out << kHelp;
+      return kExitOk;
+    }
+    options = parseOptions(words);
   } catch (const UsageError& e) {
     err << "velomorph scene: " << e.message << "\n";
     return kExitUsage;
@@ -227,28 +259,33 @@ int RunSceneCommand(const std::vector<std::string>& args, const std::string& plu
     return kExitUnreadable;
   }
   SceneCleaner cleaner;
-  if (!LoadScene(options.scene, &error)) {
-    err << "velomorph: " << error << "\n";
+  PhaseTimes times(options.timings, {"read", "call-and-set", "evaluate", "write", "save"});
+  ProgressLine progress(err, !options.quiet);
+  const std::string sceneName = StreamName(options.scene, true);
+  progress.Show("reading " + sceneName);
+  if (!LoadSceneFile(options.scene, error)) {
+    progress.Say("velomorph: " + error);
     return kExitUnreadable;
   }
+  times.Stop(kRead);
 
   std::vector<Modifier*> mods = ambiflexModifiers();
   for (const std::string& call : options.calls) {
     for (Modifier* mod : mods) {
       if (CallPublishedFunction(mod, call, &error) != FPS_OK) {
-        err << "velomorph: " << pluginPath << ": " << error << "\n";
+        progress.Say("velomorph: " + pluginPath + ": " + error);
         return kExitUnreadable;
       }
     }
   }
-  for (const std::string& setting : options.settings) {
-    for (Modifier* mod : mods) {
-      if (!SetParameterAssignment(mod, setting, &error)) {
-        err << "velomorph scene: " << error << "\n";
-        return kExitUsage;
-      }
+  // The same range check as every other command: a value the host would clamp silently is refused.
+  for (Modifier* mod : mods) {
+    if (!options.settings.ApplyTo(mod->GetParamBlockByID(0), error)) {
+      progress.Say("velomorph scene: " + error);
+      return kExitUsage;
     }
   }
+  times.Stop(kCallAndSet);
 
   std::vector<INode*> written;
   std::set<std::string> names;
@@ -257,40 +294,59 @@ int RunSceneCommand(const std::vector<std::string>& args, const std::string& plu
     if (!carriesModifier(node)) continue;
     std::string name = MSTR(node->GetName()).ToUTF8();
     if (!usableFileName(name) || !names.insert(name).second) {
-      err << "velomorph: " << options.scene << ": node '" << name << "' "
-          << (usableFileName(name) ? "shares its name with another node" : "cannot be a file name")
-          << ", so its mesh has no file to go to\n";
+      progress.Say("velomorph: " + sceneName + ": node '" + name + "' " +
+                   (usableFileName(name) ? "shares its name with another node" : "cannot be a file name") +
+                   ", so its mesh has no file to go to");
       return kExitUnreadable;
     }
     written.push_back(node);
-    files.AddOutput("node '" + name + "' as", options.outDir + "/" + name + ".obj");
+    files.AddOutput("node '" + name + "' as", InFolder(options.outDir, name + ".obj"));
   }
   // The meshes' file names come from the scene, so they are checked once it is loaded.
   if (int refused = files.Check("scene", err); refused != kExitOk) return refused;
+  if (written.empty() && options.save.empty()) {
+    progress.Say("velomorph scene: " + sceneName + " has no node with a Velomorph modifier: nothing to evaluate or write");
+    return kExitOk;
+  }
   if (!written.empty() && !MakeDirectories(options.outDir, error)) {
-    err << "velomorph: " << error << "\n";
-    return kExitUnreadable;
+    progress.Say("velomorph: " + error);
+    return kExitWriteFailed;
   }
   int exitCode = kExitOk;
   for (INode* node : written) {
     const std::string name = MSTR(node->GetName()).ToUTF8();
-    const std::string path = options.outDir + "/" + name + ".obj";
+    const std::string path = InFolder(options.outDir, name + ".obj");
+    progress.Show("node '" + name + "': evaluating");
+    times.Start();
+    Object* evaluated = node->EvalWorldState(0).obj;
+    times.Stop(kEvaluate);
+    progress.Show("node '" + name + "': writing " + path);
     std::string text;
-    if (!objText(node->EvalWorldState(0).obj, text, error)) {
-      err << "velomorph: " << path << ": node '" << name << "': " << error << "\n";
-      exitCode = kExitUnreadable;
+    if (!objText(evaluated, text, error)) {
+      progress.Say("velomorph: " + path + ": node '" + name + "': " + error);
+      exitCode = std::max(exitCode, kExitUnreadable);
       continue;
     }
     if (!WriteFileBytes(path, text, error)) {
-      err << "velomorph: " << error << "\n";
-      exitCode = kExitUnreadable;
+      progress.Say("velomorph: " + error);
+      exitCode = kExitWriteFailed;
+      continue;
     }
+    times.Stop(kWrite);
+    if (!options.quiet) progress.Say("velomorph: node '" + name + "' -> " + path);
   }
-  for (const std::wstring& report : GetCOREInterface()->Reports()) err << "velomorph: " << MSTR(report).ToUTF8() << "\n";
+  for (const std::wstring& report : GetCOREInterface()->Reports()) progress.Say("velomorph: " + MSTR(report).ToUTF8());
 
-  if (!options.save.empty() && !SaveScene(options.save, &error)) {
-    err << "velomorph: " << error << "\n";
-    return kExitUnreadable;
+  if (!options.save.empty()) {
+    times.Start();
+    if (!SaveSceneFile(options.save, error)) {
+      progress.Say("velomorph: " + error);
+      return kExitWriteFailed;
+    }
+    times.Stop(kSave);
+    if (!options.quiet) progress.Say("velomorph: scene saved to " + StreamName(options.save, false));
   }
+  progress.Finish();
+  times.Print(err);
   return exitCode;
 }

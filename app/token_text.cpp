@@ -70,6 +70,18 @@ void AppendFloat(std::string& out, float value) {
   out.append(buffer, r.ptr);
 }
 
+std::string ShortestText(float value) {
+  std::string text;
+  AppendFloat(text, value);
+  return text;
+}
+
+std::string ShortestText(double value) {
+  char buffer[40];
+  const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, r.ptr);
+}
+
 std::string QuoteToken(std::string_view text) {
   constexpr size_t kMaxShown = 40;
   std::string quoted = "'";

@@ -23,6 +23,11 @@ FloatTokenStatus ParseFloatToken(std::string_view text, float& r_value);
 // `value` (sign of zero included). Non-finite values are the caller's to refuse first.
 void AppendFloat(std::string& out, float value);
 
+// The shortest decimal text that reads back to exactly `value`: "0.01", not "0.00999999978". For
+// numbers shown to a user that were computed, not typed.
+std::string ShortestText(float value);
+std::string ShortestText(double value);
+
 // `text` as a short, printable quotation for a one-line error message: at most 40 characters,
 // control and non-ASCII bytes shown as '?'.
 std::string QuoteToken(std::string_view text);

@@ -24,6 +24,13 @@ Flat project(const Point3& p, ViewDirection view) {
       return {p.x, p.y};
     case ViewDirection::Side:
       return {p.y, p.z};
+    case ViewDirection::Angled: {
+      const double azimuth = -kPi / 3.0, elevation = 25.0 * kPi / 180.0;
+      const double right[3] = {-std::sin(azimuth), std::cos(azimuth), 0.0};
+      const double up[3] = {-std::sin(elevation) * std::cos(azimuth), -std::sin(elevation) * std::sin(azimuth),
+                            std::cos(elevation)};
+      return {right[0] * p.x + right[1] * p.y, up[0] * p.x + up[1] * p.y + up[2] * p.z};
+    }
     case ViewDirection::Iso:
       break;
   }
@@ -73,6 +80,7 @@ bool ParseViewDirection(const std::string& text, ViewDirection& r_view) {
   else if (text == "top") r_view = ViewDirection::Top;
   else if (text == "side") r_view = ViewDirection::Side;
   else if (text == "iso") r_view = ViewDirection::Iso;
+  else if (text == "angled") r_view = ViewDirection::Angled;
   else return false;
   return true;
 }

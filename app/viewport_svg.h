@@ -14,9 +14,13 @@ enum class ViewDirection {
   Top,    // X to the right, Y up
   Side,   // Y to the right, Z up
   Iso,    // X and Y receding at 30 degrees, Z up
+  // Seen from the front right and above (30 degrees round from -Y, 25 up), Z up. Unlike Iso, no
+  // two of the axes make equal angles with the view, so a point on one axis never lands on the
+  // corner of a square around another: the gizmo's arrow and its plane read apart.
+  Angled,
 };
 
-// Parses "front", "top", "side" or "iso".
+// Parses "front", "top", "side", "iso" or "angled".
 bool ParseViewDirection(const std::string& text, ViewDirection& r_view);
 
 // The SVG document; `caption` is written in the top-left corner. An empty `box` draws no box.

@@ -99,12 +99,21 @@ TEST_P(ApplySettings, SetTakesOnAndOffForSwitches) {
   ExpectPositions(ApplyToGrid(grid, sculpt, kind(), {"--set", "direction=1", "--set", "resetCentreVerts=off"}), expected);
 }
 
-TEST_P(ApplySettings, LaterSettingsWin) {
+// Two options for one parameter are not settled by their order: the run is refused before it starts.
+TEST_P(ApplySettings, SettingsThatContradictEachOtherAreRefused) {
   const MirrorGrid grid(1);
-  const std::vector<Point3> sculpt = grid.Sculpt();
-  ExpectPositions(ApplyToGrid(grid, sculpt, kind(),
-                              {"--axis", "x", "--operation", "reset", "--set", "mirrorAxis=1", "--operation", "flip"}),
-                  grid.Flipped(sculpt));
+  Write("base.obj", grid.ObjText(grid.Base()));
+  Write("sculpt.obj", grid.ObjText(grid.Sculpt()));
+  for (const std::vector<std::string>& twice : {std::vector<std::string>{"--axis", "x", "--set", "mirrorAxis=1"},
+                                                std::vector<std::string>{"--operation", "reset", "--operation=flip"},
+                                                std::vector<std::string>{"--align-centre", "on", "--align-center", "off"}}) {
+    std::vector<std::string> args = {"apply", "--target", "base.obj", "--input", "sculpt.obj", "--out", "out.obj", "--as", kind()};
+    args.insert(args.end(), twice.begin(), twice.end());
+    const RunResult r = Run(args);
+    EXPECT_EQ(r.exitCode, 2) << r.err;
+    EXPECT_NE(r.err.find(twice[0]), std::string::npos) << r.err;
+    EXPECT_FALSE(Exists("out.obj"));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(MeshAndPoly, ApplySettings, ::testing::Values(std::string("mesh"), std::string("poly")),

@@ -120,10 +120,11 @@ TEST_F(ApplyBatchRefuses, OnlyTheUnreadableInputsAndWritesTheOthers) {
   Write("a.obj", grid.ObjText(sculpt));
   Write("broken.obj", grid.ObjText(sculpt) + "f 1 2\n");
   const RunResult r = Run({"apply", "--target", "base.obj", "--input", "a.obj", "broken.obj", "nothere.obj",
-                           "--out-dir", "out", "--as", "mesh"});
+                           "--out-dir", "out", "--as", "mesh", "--quiet"});
   EXPECT_EQ(r.exitCode, 3);
   const std::vector<std::string> lines = r.ErrLines();
-  ASSERT_EQ(lines.size(), 2u) << r.err;
+  ASSERT_EQ(lines.size(), 3u) << r.err;
+  EXPECT_EQ(lines[2], "velomorph apply: 2 of 3 inputs failed");
   EXPECT_NE(lines[0].find("broken.obj:" + std::to_string(lineCount(grid.ObjText(sculpt)) + 1) + ":"), std::string::npos) << lines[0];
   EXPECT_NE(lines[1].find("nothere.obj"), std::string::npos) << lines[1];
   EXPECT_EQ(Entries("out"), std::vector<std::string>{"a.obj"});

@@ -104,7 +104,7 @@ TEST_F(FileSafety, ReplacedFilesKeepTheirModeAndReadOnlyFilesAreLeftAlone) {
   const std::string result = Read("out.obj");
   fs::permissions(Path("out.obj"), fs::perms(0444));
   r = Run(args);
-  EXPECT_EQ(r.exitCode, 3);
+  EXPECT_EQ(r.exitCode, 6);
   EXPECT_EQ(r.err, "velomorph: out.obj: cannot replace: the file is read-only\n");
   EXPECT_EQ(Read("out.obj"), result);
 }

@@ -111,7 +111,8 @@ void CliTest::TearDown() {
   }
 }
 
-RunResult CliTest::Run(const std::vector<std::string>& args) const {
+RunResult CliTest::Run(const std::vector<std::string>& args, const std::string& standardInput) const {
+  const std::string inPath = standardInput.empty() ? std::string() : Path(standardInput);
   // Captured beside the folder, so that the folder holds only what the program wrote.
   const std::string outPath = folder_ + ".stdout", errPath = folder_ + ".stderr";
 #if defined(_WIN32)
@@ -125,13 +126,18 @@ RunResult CliTest::Run(const std::vector<std::string>& args) const {
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  SECURITY_ATTRIBUTES inheritRead = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE in = inPath.empty() ? INVALID_HANDLE_VALUE
+                             : CreateFileW(wide(inPath).c_str(), GENERIC_READ, FILE_SHARE_READ, &inheritRead,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  startup.hStdInput = in != INVALID_HANDLE_VALUE ? in : GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = out;
   startup.hStdError = err;
   PROCESS_INFORMATION process = {};
   const bool started = out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
                        CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                       wide(folder_).c_str(), &startup, &process);
+  if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
   if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
   if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
   if (!started) {
@@ -159,7 +165,9 @@ RunResult CliTest::Run(const std::vector<std::string>& args) const {
   if (pid == 0) {
     int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out < 0 || err < 0 || chdir(folder_.c_str()) != 0) _exit(126);
+    int in = open(inPath.empty() ? "/dev/null" : inPath.c_str(), O_RDONLY);
+    if (out < 0 || err < 0 || in < 0 || chdir(folder_.c_str()) != 0) _exit(126);
+    dup2(in, STDIN_FILENO);
     dup2(out, STDOUT_FILENO);
     dup2(err, STDERR_FILENO);
     execv(program.c_str(), argv.data());
@@ -217,7 +225,8 @@ std::vector<Point3> CliTest::ApplyToGrid(const MirrorGrid& grid, const std::vect
                                          const std::string& kind, const std::vector<std::string>& options) const {
   Write("base.obj", grid.ObjText(grid.Base()));
   Write("sculpt.obj", grid.ObjText(sculpt));
-  std::vector<std::string> args = {"apply", "--target", "base.obj", "--input", "sculpt.obj", "--out", "out.obj", "--as", kind};
+  std::vector<std::string> args = {"apply", "--target", "base.obj", "--input", "sculpt.obj", "--out", "out.obj", "--as", kind,
+                                   "--quiet"};
   args.insert(args.end(), options.begin(), options.end());
   const RunResult r = Run(args);
   EXPECT_EQ(r.exitCode, 0) << r.err;

@@ -26,7 +26,8 @@ class CliTest : public ::testing::Test {
   void TearDown() override;
 
   // Runs `velomorph args...` in the test's folder; relative paths in `args` are relative to it.
-  RunResult Run(const std::vector<std::string>& args) const;
+  // `standardInput` names a file of the folder to read standard input from (default: none, empty).
+  RunResult Run(const std::vector<std::string>& args, const std::string& standardInput = "") const;
 
   std::string Path(const std::string& name) const { return folder_ + "/" + name; }
   void Write(const std::string& name, const std::string& bytes) const;
@@ -40,7 +41,7 @@ class CliTest : public ::testing::Test {
   std::vector<float> ReadWeights(const std::string& name) const;
 
   // Writes base.obj (the grid's base) and sculpt.obj (`sculpt` on the grid's faces), runs
-  //   velomorph apply --target base.obj --input sculpt.obj --out out.obj --as KIND OPTIONS...
+  //   velomorph apply --target base.obj --input sculpt.obj --out out.obj --as KIND --quiet OPTIONS...
   // expects it to succeed silently, and returns the positions of out.obj.
   std::vector<Point3> ApplyToGrid(const MirrorGrid& grid, const std::vector<Point3>& sculpt,
                                   const std::string& kind, const std::vector<std::string>& options) const;
