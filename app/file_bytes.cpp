@@ -56,9 +56,11 @@ bool readStandardInput(size_t maxBytes, std::string& r_bytes, std::string& r_err
   return true;
 }
 
-bool writeStandardOutput(std::string_view bytes, std::string& r_error) {
+bool writeStandardOutput(const FilePieces& content, std::string& r_error) {
   binaryMode(stdout);
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+  const bool written = content([](std::string_view piece) {
+    return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
+  });
   if (std::fflush(stdout) != 0 || !written) {
     r_error = std::string("standard output: cannot write: ") + std::strerror(errno);
     return false;
@@ -105,8 +107,12 @@ bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string& r_byte
 }
 
 bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string& r_error) {
-  if (IsStandardStream(path)) return writeStandardOutput(bytes, r_error);
-  const std::string failure = WriteFileReplacing(path, bytes);
+  return WriteFilePieces(path, [bytes](const std::function<bool(std::string_view)>& put) { return put(bytes); }, r_error);
+}
+
+bool WriteFilePieces(const std::string& path, const FilePieces& content, std::string& r_error) {
+  if (IsStandardStream(path)) return writeStandardOutput(content, r_error);
+  const std::string failure = WriteFileReplacing(path, content);
   if (failure.empty()) return true;
   // The new content goes to a new file in the destination's folder first: when that folder is
   // missing or takes no new files, the folder is what failed, not the file the user named.

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "file_paths.h"
+
 // The path that stands for standard input or output.
 inline bool IsStandardStream(const std::string& path) { return path == "-"; }
 // The path as messages name it: "standard input" for "-" when `reading`, "standard output" otherwise.
@@ -31,6 +33,8 @@ bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string& r_byte
 // be created, written, closed or put in place; the message names the path that failed, which is the
 // folder when no file can be made in it.
 bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string& r_error);
+// The same for content made piece by piece (see FilePieces), so a large file is never held whole.
+bool WriteFilePieces(const std::string& path, const FilePieces& content, std::string& r_error);
 
 // Creates folder `path` and any missing parents (an existing folder is fine). Returns false with
 // r_error set, naming the part of the path that is in the way, when it cannot.

@@ -29,7 +29,6 @@
 #include <system_error>
 
 #include "file_bytes.h"
-#include "file_paths.h"
 #include "token_text.h"
 
 // Every element and corner takes at least two bytes, so no count or index overflows an int.
@@ -664,17 +663,14 @@ bool WriteObjWithPositions(const ObjMesh& source, const std::vector<Point3>& pos
     r_error = path + ": " + problem;
     return false;
   }
-  std::string failure;
   try {
-    failure = WriteFileReplacing(path, [&](const std::function<bool(std::string_view)>& put) {
-      return formatInPieces(source, positions, put);
-    });
+    return WriteFilePieces(
+        path, [&](const std::function<bool(std::string_view)>& put) { return formatInPieces(source, positions, put); },
+        r_error);
   } catch (const std::bad_alloc&) {
-    failure = "not enough memory to write it";
+    r_error = path + ": not enough memory to write it";
+    return false;
   }
-  if (failure.empty()) return true;
-  r_error = path + ": " + failure;
-  return false;
 }
 
 void DropTopology(ObjMesh& mesh) {
