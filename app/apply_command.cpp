@@ -254,7 +254,7 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
     Object* asym = BuildHostObject(asymmetry, MeshKind::Triangle, error);
     asymmetry = ObjMesh();
     INode* asymNodeRef = scene.AddNode(NodeNameForFile(options.asymmetry), asym);
-    scene.params()->SetValue(14, 0, asymNodeRef);
+    scene.params()->SetValue(kAsymNodeParam, 0, asymNodeRef);
   }
   for (const auto& [name, value] : options.settings) {
     if (!SetParameterFromText(scene.params(), name, value, error)) {
@@ -321,12 +321,12 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
       times.Start();
       scene.Evaluate(node);
       times.Stop(PhaseTimes::kSecondEvaluation);
-      int constant = scene.params()->GetInt(5);
-      scene.params()->SetValue(5, 0, 0);
+      int constant = scene.params()->GetInt(kConstantUpdateParam);
+      scene.params()->SetValue(kConstantUpdateParam, 0, 0);
       times.Start();
       scene.Evaluate(node);
       times.Stop(PhaseTimes::kReplay);
-      scene.params()->SetValue(5, 0, constant);
+      scene.params()->SetValue(kConstantUpdateParam, 0, constant);
     }
 
     times.Start();

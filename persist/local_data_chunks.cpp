@@ -147,14 +147,6 @@ void fillTable(Tab<T>& table, int count, const std::vector<unsigned char>& paylo
   if (size_t(count) > n) std::memset(static_cast<void*>(table.Addr(int(n))), 0, (size_t(count) - n) * sizeof(T));
 }
 
-bool indicesWithin(const Tab<int>& table, int limit) {
-  const int* v = table.Addr(0);
-  for (int i = 0; i < table.Count(); ++i) {
-    if (v[i] < 0 || v[i] >= limit) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 IOResult SaveLocalMeshData(ISave* isave, const vLocalMeshData* cache, int& r_modifierResultValid) {
@@ -233,18 +225,15 @@ IOResult LoadLocalMeshData(ILoad* iload, vLocalMeshData& cache, int& r_modifierR
   // A saver writes each vertex or vector table with the count of its target table. One of another
   // count (a count chunk repeated between them, vector tables without targetVecs) would save back
   // resized, a partner table then padded with zeros that look like partners: it is dropped instead.
-  const int targetCount = cache.targetVerts.Count(), vectorTargetCount = cache.targetVecs.Count();
-  if (cache.resultVertFlags.Count() != targetCount) cache.clearResultVertFlags();
-  if (cache.targetVertFlags.Count() != targetCount) cache.clearTargetVertFlags();
-  if (cache.vertMatch.Count() != targetCount) cache.clearVertMatch();
-  if (cache.resultVecs.Count() != vectorTargetCount) cache.clearResultVecs();
-  if (cache.vecMatch.Count() != vectorTargetCount) cache.clearVecMatch();
-  if (cache.vecOwner.Count() != vectorTargetCount) cache.clearVecOwner();
-
-  // Partner and owner tables reach the vertex rules as indices; ones that cannot be are rebuilt.
-  if (!indicesWithin(cache.vertMatch, cache.targetVerts.Count())) cache.clearVertMatch();
-  if (!indicesWithin(cache.vecMatch, cache.targetVecs.Count())) cache.clearVecMatch();
-  if (!indicesWithin(cache.vecOwner, cache.targetVerts.Count())) cache.clearVecOwner();
+  // Partner and owner tables also reach the vertex rules as indices; ones that cannot be are dropped
+  // too, and the next full evaluation rebuilds them.
+  const int n = cache.targetVerts.Count(), nv = cache.targetVecs.Count();
+  if (cache.resultVertFlags.Count() != n) cache.clearResultVertFlags();
+  if (cache.targetVertFlags.Count() != n) cache.clearTargetVertFlags();
+  if (!IndicesWithin(cache.vertMatch, n, 0, n)) cache.clearVertMatch();
+  if (cache.resultVecs.Count() != nv) cache.clearResultVecs();
+  if (!IndicesWithin(cache.vecMatch, nv, 0, nv)) cache.clearVecMatch();
+  if (!IndicesWithin(cache.vecOwner, nv, 0, n)) cache.clearVecOwner();
   return IO_OK;
 }
 
