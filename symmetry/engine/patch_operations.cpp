@@ -18,6 +18,14 @@ OperationOptions patchOptions(const OperationOptions& options) {
   return o;
 }
 
+// The centre rule on vector i (Mirror and Flip): a vector that is its own partner goes back onto the
+// target's plane coordinate. True when it handled the vector.
+bool applyVectorCentreRule(const PatchArrays& patch, const PatchTarget& target, int i, const OperationOptions& options) {
+  if (!IsCentre(target.vecMatch, i, options)) return false;
+  patch.vecs[i][options.axis] = target.vecs[i][options.axis];
+  return true;
+}
+
 // How Mirror wrote a vertex's position.
 enum class MirrorWrite { IgnoringSelection, Selected, Blended };
 
@@ -50,12 +58,9 @@ void mirrorVectors(const PatchArrays& patch, const PatchTarget& target, const Ma
                    const OperationOptions& options, const VertexSelection& selection) {
   Point3* v = patch.vecs;
   for (int i = 0; i < patch.numVecs; ++i) {
+    if (applyVectorCentreRule(patch, target, i, options)) continue;
     const int m = target.vecMatch[i];
     const int o = target.vecOwner[i];
-    if (IsCentre(target.vecMatch, i, options)) {
-      v[i][options.axis] = target.vecs[i][options.axis];
-      continue;
-    }
     if (!OnWrittenSide(target.vecs[i], options)) continue;
     if (options.ignoreSelection || selection.Selected(o)) {
       v[i] = v[m] * mirror;
@@ -94,12 +99,9 @@ void flipVectors(const PatchArrays& patch, const PatchTarget& target, const Matr
   const std::vector<Point3> original(patch.vecs, patch.vecs + patch.numVecs);
   Point3* v = patch.vecs;
   for (int i = 0; i < patch.numVecs; ++i) {
+    if (applyVectorCentreRule(patch, target, i, options)) continue;
     const int m = target.vecMatch[i];
     const int o = target.vecOwner[i];
-    if (IsCentre(target.vecMatch, i, options)) {
-      v[i][options.axis] = target.vecs[i][options.axis];
-      continue;
-    }
     const Point3 fromPartner = original[size_t(m)] * mirror;
     if (options.ignoreSelection) {
       v[i] = fromPartner;
