@@ -127,6 +127,23 @@ TEST_F(RolloutStates, FlipDisablesTheDirectionAndResetAlsoTheAxisAndCentreAlignm
   EXPECT_TRUE(disabledOperationControls().empty());
 }
 
+TEST_F(RolloutStates, EachOperationShowsItsOwnControlsWhicheverCameBefore) {
+  pickTarget(base);
+  evaluate();
+  const int buttons[] = {IDC_OP_MIRROR, IDC_OP_FLIP, IDC_OP_RESET};
+  const std::vector<int> disabledBy[] = {{},
+                                         {IDC_DIR_NEGATIVE, IDC_DIR_POSITIVE},
+                                         {IDC_DIR_NEGATIVE, IDC_DIR_POSITIVE, IDC_AXIS_X, IDC_AXIS_Y, IDC_AXIS_Z,
+                                          IDC_ALIGN_CENTER_VERTS}};
+  for (int from = 0; from < 3; ++from) {
+    for (int to = 0; to < 3; ++to) {
+      ASSERT_TRUE(rollout->click(buttons[from]));
+      ASSERT_TRUE(rollout->click(buttons[to]));
+      EXPECT_EQ(disabledOperationControls(), disabledBy[to]) << "operation " << from << ", then " << to;
+    }
+  }
+}
+
 TEST_F(RolloutStates, OperationSetFromAScriptRefreshesAtOnce) {
   pickTarget(base);
   evaluate();
