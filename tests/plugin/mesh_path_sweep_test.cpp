@@ -2,7 +2,8 @@
 // paths and a set of symmetric grids (odd and even column counts, one row of cells and several):
 // Flip twice gives the input back for exact mirror pairs, Mirror applied to its own result changes
 // nothing, a replay hands on exactly what the fresh evaluation gave, and save then load gives the
-// same cache. Patch positions include the edge handles; the interior vectors follow from them.
+// same cache. Where the kinds differ on purpose, the sweep says so: after resetTarget only the patch
+// replays (and finds no target), the others capture again. Patch positions include the edge handles; the interior vectors follow from them.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -82,6 +83,7 @@ class MeshPathSweep : public SculptScene {
     return replayed();
   }
   // The result of one more evaluation, with nothing reset: the modifier evaluates at every request.
+  bool isPatch() const { return kind_ == &kKinds[2]; }
   std::vector<Point3> replayed() { return kind_->positions(sculpt->EvalWorldState(0).obj); }
 
  private:
@@ -113,6 +115,15 @@ TEST_F(MeshPathSweep, AReplayEqualsTheFreshEvaluation) {
     Params(mod)->SetValue(kConstantUpdate, 0, 0);
     const std::vector<Point3> fresh = evaluate();
     EXPECT_EQ(replayed(), fresh);
+  });
+}
+
+TEST_F(MeshPathSweep, AfterResetTargetOnlyThePatchReplaysWithoutItsTarget) {
+  sweep([&] {
+    Params(mod)->SetValue(kConstantUpdate, 0, 0);
+    const std::vector<Point3> fresh = evaluate();
+    MirrorOps(mod)->Invoke(1, 0);
+    EXPECT_EQ(replayed(), isPatch() ? input() : fresh);
   });
 }
 
