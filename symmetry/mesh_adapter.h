@@ -2,25 +2,25 @@
 // kind hands it an adapter, and every difference between the kinds is a field of its MeshKind or a
 // step of its adapter:
 //
-//                           triangle (TriObject)   polygon (PolyObject)          patch (PatchObject)
+//                             triangle (TriObject)  polygon (PolyObject)          patch (PatchObject)
 //  fields (MeshKind)
-//   noTargetClearsResult    no                     no                            yes
-//   replayWatchesTargetDirty yes                   yes                           no
-//   baseMask                bits and weights       Mirror: bits and weights;     none
-//                                                  Flip, Reset: bits alone
-//   carriesSelection        yes                    yes                           no
+//   noTargetClearsResult      no                    no                            yes
+//   replayWatchesTargetDirty  yes                   yes                           no
+//   baseMask                  bits and weights      Mirror: bits and weights;     none
+//                                                   Flip, Reset: bits alone
+//   carriesSelection          yes                   yes                           no
 //  steps (MeshAdapter)
-//   acceptsTarget           any node               any node                      a patch object only
-//   holdsResult / fits      resultVerts            resultVerts                   + resultVecs, resultVertFlags
-//   replay                  copy                   listener line, copy,          copy, update sequence
-//                                                  replay asymmetry, invalidate
-//   holdsTarget / capture   triangle-mesh copy     triangle-mesh copy            patch: + vectors, flags words
-//   pair                    vertex partners        vertex partners               + vector partners and owners
-//   apply                   vertex rules           vertex rules (dead vertices   patch rules (vertices,
-//                                                  never selected)               flags words, vectors)
-//   writeSelectionBack      Mesh vertSel           MN_SEL flags                  -
-//   store                   resultVerts            resultVerts, triangle copy    + resultVecs, resultVertFlags
-//   finish                  -                      full asymmetry, invalidate    update sequence twice
+//   acceptsTarget             any node              any node                      a patch object only
+//   holdsResult / fits        resultVerts           resultVerts                   + resultVecs, resultVertFlags
+//   replay                    copy                  listener line, copy,          copy, update sequence
+//                                                   replay asymmetry, invalidate
+//   holdsTarget / capture     triangle-mesh copy    triangle-mesh copy            patch: + vectors, flags words
+//   pair                      vertex partners       vertex partners               + vector partners and owners
+//   apply                     vertex rules          vertex rules (dead vertices   patch rules (vertices,
+//                                                   never selected)               flags words, vectors)
+//   writeSelectionBack        Mesh vertSel          MN_SEL flags                  -
+//   store                     resultVerts           resultVerts, triangle copy    + resultVecs, resultVertFlags
+//   finish                    -                     full asymmetry, invalidate    update sequence twice
 //
 // An adapter wraps the one object being evaluated; it lives for one evaluation.
 #pragma once
@@ -40,7 +40,8 @@ enum class BaseMask {
 };
 
 struct MeshKind {
-  bool noTargetClearsResult;      // no target node (or one not accepted) clears both resultValid flags
+  bool noTargetClearsResult;      // no target node clears both resultValid flags (one the kind does not
+                                  // accept always does)
   bool replayWatchesTargetDirty;  // a pending target capture forbids the replay
   BaseMask baseMask;
   bool carriesSelection;  // the selection record and OperateOnSelection's write-back
