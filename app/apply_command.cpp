@@ -268,7 +268,7 @@ int setUpScene(const ApplyOptions& options, SharedInputs& shared, SymmetryScene&
   if (!options.asymmetry.empty()) {
     Object* asym = BuildHostObject(shared.asymmetry, MeshKind::Triangle, error);
     INode* asymNodeRef = scene.AddNode(NodeNameForFile(options.asymmetry), asym);
-    scene.params()->SetValue(14, 0, asymNodeRef);
+    scene.params()->SetValue(kAsymNodeParam, 0, asymNodeRef);
     shared.asymmetry = ObjMesh();
   }
   if (!options.settings.ApplyTo(scene.params(), error)) {
@@ -280,10 +280,10 @@ int setUpScene(const ApplyOptions& options, SharedInputs& shared, SymmetryScene&
 
 MirrorSetup mirrorSetupOf(IParamBlock2* params) {
   MirrorSetup setup;
-  setup.operation = params->GetInt(3);
-  setup.axis = params->GetInt(1);
-  setup.offset = params->GetFloat(8);
-  setup.direction = params->GetInt(4);
+  setup.operation = params->GetInt(kOperationParam);
+  setup.axis = params->GetInt(kMirrorAxisParam);
+  setup.offset = params->GetFloat(kAxisOffsetParam);
+  setup.direction = params->GetInt(kDirectionParam);
   return setup;
 }
 
@@ -394,12 +394,12 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
       times.Start();
       scene.Evaluate(node);
       times.Stop(kApplyAgain);
-      int constant = scene.params()->GetInt(5);
-      scene.params()->SetValue(5, 0, 0);
+      int constant = scene.params()->GetInt(kConstantUpdateParam);
+      scene.params()->SetValue(kConstantUpdateParam, 0, 0);
       times.Start();
       scene.Evaluate(node);
       times.Stop(kReplay);
-      scene.params()->SetValue(5, 0, constant);
+      scene.params()->SetValue(kConstantUpdateParam, 0, constant);
     }
 
     const std::string destination = resultPath(options, path);

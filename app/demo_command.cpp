@@ -69,7 +69,7 @@ int RunDemoCommand(const std::vector<std::string>& args, const std::string& plug
   scene.AddTarget("base", BuildHostObject(base, MeshKind::Polygon, error));
   INode* node = scene.AddInput("sculpt", BuildHostObject(sculpt, MeshKind::Polygon, error));
   // The sculpt is on the negative side: Mirror writes the positive side from it.
-  scene.params()->SetValue(4, 0, 1);
+  scene.params()->SetValue(kDirectionParam, 0, 1);
 
   SymmetryReport report = MeasureSymmetry(base.positions, 0, 0.0f, 1e-4);
   out << "Velomorph demo: a symmetric head with a sculpt on its negative (-X) side\n"
@@ -80,7 +80,7 @@ int RunDemoCommand(const std::vector<std::string>& args, const std::string& plug
 
   const Stage stages[] = {{"mirror", "mirrored.obj", 0}, {"flip", "flipped.obj", 1}, {"reset", "reset.obj", 2}};
   for (const Stage& stage : stages) {
-    scene.params()->SetValue(3, 0, stage.operation);
+    scene.params()->SetValue(kOperationParam, 0, stage.operation);
     auto start = std::chrono::steady_clock::now();
     Object* result = scene.Evaluate(node);
     double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

@@ -234,7 +234,7 @@ int RunRolloutCommand(const std::vector<std::string>& args, const std::string& p
       return kExitUnreadable;
     }
     svg = DrawDialogSvg(dialog, options.scale);
-    INode* target = params->GetINode(0);
+    INode* target = params->GetINode(kTargetParam);
     summary = "rollout \"" + MSTR(DescribeWindow(dialog)->text).ToUTF8() + "\" for " +
               (subject.node ? "node " + MSTR(subject.node->GetName()).ToUTF8() : std::string("a modifier on no node")) +
               ": " + std::to_string(DialogControls(dialog).size()) + " controls, " +

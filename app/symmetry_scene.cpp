@@ -18,7 +18,7 @@ INode* SymmetryScene::AddTarget(const std::string& name, Object* obj) {
   INode* node = AddNode(name, obj);
   if (target_ == nullptr) {
     target_ = node;
-    params_->SetValue(0, 0, node);
+    params_->SetValue(kTargetParam, 0, node);
   }
   return node;
 }

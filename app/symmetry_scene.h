@@ -10,6 +10,17 @@
 #include "plugin_session.h"
 #include "scene.h"
 
+// The modifier's parameters the command line sets by id (scripts and scene files see the same ids).
+enum ModifierParam {
+  kTargetParam = 0,
+  kMirrorAxisParam = 1,
+  kOperationParam = 3,
+  kDirectionParam = 4,
+  kConstantUpdateParam = 5,
+  kAxisOffsetParam = 8,
+  kAsymNodeParam = 14
+};
+
 class SymmetryScene {
  public:
   // Clears the host's scene and creates the modifier through the plug-in's class descriptor.

@@ -2,6 +2,10 @@
 // sub-animatable), reports the channels it reads and writes, opens its rollout, publishes the
 // vMirrorOps interface, and routes each evaluation to the mesh path for the incoming object. Each
 // host entry point here is short and delegates to the folder that owns the behaviour.
+//
+// Where the members live: the host entry points not named below in ambiflex.cpp; ModifyObject in
+// modify_dispatch.cpp; Display and GetWorldBoundBox in mirror_gizmo.cpp; UpdateRolloutState in
+// rollout_state.cpp; the vMirrorOps resets and resetCaches in script/cache_resets.cpp.
 #pragma once
 
 #include "iparamb2.h"
@@ -62,15 +66,18 @@ class ambiflex : public Modifier, public IambiflexFP {
   IOResult SaveLocalData(ISave* isave, LocalModData* ld) override;
   IOResult LoadLocalData(ILoad* iload, LocalModData** pld) override;
 
-  // vMirrorOps: each walks every node cache of this modifier, then notifies and redraws once.
+  // vMirrorOps (script/cache_resets.cpp): each walks every node cache of this modifier, then
+  // notifies and redraws once.
   void reset() override;
   void resetTarget() override;
   void resetMatch() override;
+  // Which of the cache's three resets a walk applies.
+  enum class CacheReset { kResult, kTarget, kMatch };
 
   // Enables the rollout's controls from the target, the last result and the operation, and shows
   // the target's name (rollout_state.cpp); nothing without a rollout.
   void UpdateRolloutState();
 
  private:
-  void resetCaches(int mode);
+  void resetCaches(CacheReset which);
 };

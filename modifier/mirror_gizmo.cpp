@@ -81,9 +81,11 @@ Matrix3 gizmoTransform(Matrix3 tm, const GizmoSettings& s) {
   return tm;
 }
 
+// Unlit red lines in the gizmo's space; the window's render limits are given back as they were.
 void drawGizmo(GraphicsWindow* gw, const GizmoSettings& s, const Matrix3& objectTM) {
   if (!s.visible) return;
-  gw->setRndLimits(gw->getRndLimits() & ~DWORD(GW_ILLUM));
+  const DWORD saved = gw->getRndLimits();
+  gw->setRndLimits(saved & ~DWORD(GW_ILLUM));
   gw->setTransform(gizmoTransform(objectTM, s));
   gw->setColor(LINE_COLOR, 1.0f, 0.0f, 0.0f);
   gw->startSegments();
@@ -93,18 +95,13 @@ void drawGizmo(GraphicsWindow* gw, const GizmoSettings& s, const Matrix3& object
     gw->polyline(2, points, nullptr, FALSE, nullptr);
   }
   gw->endSegments();
+  gw->setRndLimits(saved);
 }
 
 }  // namespace
 
 int ambiflex::Display(TimeValue t, INode* inode, ViewExp* vpt, int flags, ModContext* mc) {
-  GraphicsWindow* gw = vpt->getGW();
-  Matrix3 tm = inode->GetObjectTM(t);
-  DWORD saved = gw->getRndLimits();
-  gw->setRndLimits(saved & ~DWORD(GW_ILLUM));
-  gw->setTransform(tm);
-  drawGizmo(gw, readSettings(pblock, t), tm);
-  gw->setRndLimits(saved);
+  drawGizmo(vpt->getGW(), readSettings(pblock, t), inode->GetObjectTM(t));
   return 0;
 }
 

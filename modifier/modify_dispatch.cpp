@@ -1,11 +1,13 @@
 // ModifyObject: routes each evaluation by the class of the incoming object, then sets the object's
 // channel validity and refreshes the rollout.
-#include <memory>
-
 #include "modifier/ambiflex.h"
 #include "symmetry/mesh_paths.h"
 
 namespace {
+
+// The host's class of objects that the modifier lets through by name, unchanged (the stand-in SDK
+// calls it bypassObjectClassID; the plug-in names it here, as the real SDK has no such name).
+const Class_ID kPassThroughClassID(0x76A11646, 0x12A822FB);
 
 // Deletes the polygon branch's temporary triangle mesh on every way out, an escaping table index
 // error included, unless the conversion returned the object itself.
@@ -29,18 +31,17 @@ void ambiflex::ModifyObject(TimeValue t, ModContext& mc, ObjectState* os, INode*
     ModifyPolyObject(this, static_cast<PolyObject*>(obj), t, mc, static_cast<TriObject*>(tri.converted));
   } else if (obj->IsSubClassOf(patchObjectClassID)) {
     ModifyPatchObject(this, static_cast<PatchObject*>(obj), t, mc);
-  } else if (obj->IsSubClassOf(Class_ID(0x76A11646, 0x12A822FB))) {
-    // Deliberately let through unchanged.
-  } else {
-    // Objects that could become triangle meshes are not converted: the answer is only asked.
+  } else if (!obj->IsSubClassOf(kPassThroughClassID)) {
+    // Any other object is left as it came. It is still asked whether it could become a triangle
+    // mesh, as the host has always seen the modifier ask, but the answer is not used: whether such
+    // objects should be converted and mirrored is a decision not yet taken.
     obj->CanConvertToType(triObjectClassID);
   }
 
-  Interval geomValid = obj->ChannelValidity(t, GEOM_CHAN_NUM);
-  Interval topoValid = obj->ChannelValidity(t, TOPO_CHAN_NUM);
-  obj->UpdateValidity(GEOM_CHAN_NUM, geomValid);
-  obj->UpdateValidity(TEXMAP_CHAN_NUM, topoValid);
-  obj->UpdateValidity(GEOM_CHAN_NUM, FOREVER);
+  // UpdateValidity narrows a channel's validity to the interval given. The geometry channel keeps
+  // what the path left it with (the modifier adds FOREVER to it); the texture channel becomes valid
+  // no longer than the topology.
+  obj->UpdateValidity(TEXMAP_CHAN_NUM, obj->ChannelValidity(t, TOPO_CHAN_NUM));
 
   UpdateRolloutState();
 }

@@ -27,7 +27,9 @@ enum ambiflexParam {
   OperateOnlyOnSelection = 19
 };
 
-// Values of `operation`, `direction` and `asynType`.
+// Values of `operation`; the `direction` that writes the negative side (any other value writes the
+// positive side); the `asynType` that adds the offsets as they are (any other carries them across
+// the surface).
 enum { kOperationMirror = 0, kOperationFlip = 1, kOperationReset = 2 };
-enum { kDirectionNegative = 0, kDirectionPositive = 1 };
-enum { kAsymmetryLocal = 0, kAsymmetrySurface = 1 };
+enum { kDirectionNegative = 0 };
+enum { kAsymmetryLocal = 0 };

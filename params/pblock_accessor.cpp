@@ -7,15 +7,6 @@
 void vertMirrorPBAccessor::Set(PB2Value& v, ReferenceMaker* owner, ParamID id, int tabIndex, TimeValue t) {
   auto* mod = dynamic_cast<ambiflex*>(owner);
   if (mod == nullptr) return;
-  switch (id) {
-    case updateResult:
-      mod->UpdateRolloutState();
-      mod->resetTarget();
-      break;
-    case operation:
-      mod->UpdateRolloutState();
-      break;
-    default:
-      break;
-  }
+  if (id == updateResult || id == operation) mod->UpdateRolloutState();
+  if (id == updateResult) mod->resetTarget();
 }

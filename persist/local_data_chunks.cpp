@@ -147,12 +147,37 @@ void fillTable(Tab<T>& table, int count, const std::vector<unsigned char>& paylo
   if (size_t(count) > n) std::memset(static_cast<void*>(table.Addr(int(n))), 0, (size_t(count) - n) * sizeof(T));
 }
 
-bool indicesWithin(const Tab<int>& table, int limit) {
-  const int* v = table.Addr(0);
-  for (int i = 0; i < table.Count(); ++i) {
-    if (v[i] < 0 || v[i] >= limit) return false;
+// Each table chunk and the cache's table it fills.
+template <class T>
+struct ChunkTable {
+  unsigned short id;
+  Tab<T> vLocalMeshData::*table;
+};
+const ChunkTable<Point3> kPointTables[] = {{kResultVertsChunk, &vLocalMeshData::resultVerts},
+                                           {kTargetVertsChunk, &vLocalMeshData::targetVerts},
+                                           {kResultVecsChunk, &vLocalMeshData::resultVecs},
+                                           {kTargetVecsChunk, &vLocalMeshData::targetVecs}};
+const ChunkTable<int> kIntTables[] = {
+    {kResultVertFlagsChunk, &vLocalMeshData::resultVertFlags}, {kTargetVertFlagsChunk, &vLocalMeshData::targetVertFlags},
+    {kVertMatchChunk, &vLocalMeshData::vertMatch}, {kVecMatchChunk, &vLocalMeshData::vecMatch},
+    {kVecOwnerChunk, &vLocalMeshData::vecOwner}};
+
+// The cache's table that chunk `id` fills among `tables`; null when none does.
+template <class T, size_t N>
+Tab<T>* tableFor(vLocalMeshData& cache, unsigned short id, const ChunkTable<T> (&tables)[N]) {
+  for (const ChunkTable<T>& entry : tables) {
+    if (entry.id == id) return &(cache.*entry.table);
   }
-  return true;
+  return nullptr;
+}
+
+// A table chunk into its table, sized by the running count of its kind; a vector table seen while
+// the vector count is 0 is skipped.
+template <class T>
+void fillFromChunk(Tab<T>* table, const StagedChunk& chunk, int vertexCount, int vectorCount) {
+  if (table == nullptr) return;
+  if (!isVectorTable(chunk.id)) fillTable(*table, vertexCount, chunk.bytes);
+  else if (vectorCount != 0) fillTable(*table, vectorCount, chunk.bytes);
 }
 
 }  // namespace
@@ -194,6 +219,8 @@ IOResult LoadLocalMeshData(ILoad* iload, vLocalMeshData& cache, int& r_modifierR
 
   int vertexCount = 0, vectorCount = 0;
   for (const StagedChunk& chunk : staged) {
+    fillFromChunk(tableFor(cache, chunk.id, kPointTables), chunk, vertexCount, vectorCount);
+    fillFromChunk(tableFor(cache, chunk.id, kIntTables), chunk, vertexCount, vectorCount);
     switch (chunk.id) {
       case kResultCountChunk:
       case kTargetCountChunk:
@@ -201,23 +228,6 @@ IOResult LoadLocalMeshData(ILoad* iload, vLocalMeshData& cache, int& r_modifierR
         break;
       case kVectorCountChunk:
         if (chunk.hasInt) vectorCount = plausibleCount(chunk.value, vectorBacked);
-        break;
-      case kResultVertsChunk: fillTable(cache.resultVerts, vertexCount, chunk.bytes); break;
-      case kTargetVertsChunk: fillTable(cache.targetVerts, vertexCount, chunk.bytes); break;
-      case kResultVertFlagsChunk: fillTable(cache.resultVertFlags, vertexCount, chunk.bytes); break;
-      case kTargetVertFlagsChunk: fillTable(cache.targetVertFlags, vertexCount, chunk.bytes); break;
-      case kVertMatchChunk: fillTable(cache.vertMatch, vertexCount, chunk.bytes); break;
-      case kTargetVecsChunk:
-        if (vectorCount != 0) fillTable(cache.targetVecs, vectorCount, chunk.bytes);
-        break;
-      case kResultVecsChunk:
-        if (vectorCount != 0) fillTable(cache.resultVecs, vectorCount, chunk.bytes);
-        break;
-      case kVecMatchChunk:
-        if (vectorCount != 0) fillTable(cache.vecMatch, vectorCount, chunk.bytes);
-        break;
-      case kVecOwnerChunk:
-        if (vectorCount != 0) fillTable(cache.vecOwner, vectorCount, chunk.bytes);
         break;
       case kResultValidChunk:
         if (chunk.hasInt) r_modifierResultValid = chunk.value;
@@ -233,18 +243,15 @@ IOResult LoadLocalMeshData(ILoad* iload, vLocalMeshData& cache, int& r_modifierR
   // A saver writes each vertex or vector table with the count of its target table. One of another
   // count (a count chunk repeated between them, vector tables without targetVecs) would save back
   // resized, a partner table then padded with zeros that look like partners: it is dropped instead.
-  const int targetCount = cache.targetVerts.Count(), vectorTargetCount = cache.targetVecs.Count();
-  if (cache.resultVertFlags.Count() != targetCount) cache.clearResultVertFlags();
-  if (cache.targetVertFlags.Count() != targetCount) cache.clearTargetVertFlags();
-  if (cache.vertMatch.Count() != targetCount) cache.clearVertMatch();
-  if (cache.resultVecs.Count() != vectorTargetCount) cache.clearResultVecs();
-  if (cache.vecMatch.Count() != vectorTargetCount) cache.clearVecMatch();
-  if (cache.vecOwner.Count() != vectorTargetCount) cache.clearVecOwner();
-
-  // Partner and owner tables reach the vertex rules as indices; ones that cannot be are rebuilt.
-  if (!indicesWithin(cache.vertMatch, cache.targetVerts.Count())) cache.clearVertMatch();
-  if (!indicesWithin(cache.vecMatch, cache.targetVecs.Count())) cache.clearVecMatch();
-  if (!indicesWithin(cache.vecOwner, cache.targetVerts.Count())) cache.clearVecOwner();
+  // Partner and owner tables also reach the vertex rules as indices; ones that cannot be are dropped
+  // too, and the next full evaluation rebuilds them.
+  const int n = cache.targetVerts.Count(), nv = cache.targetVecs.Count();
+  if (cache.resultVertFlags.Count() != n) cache.clearResultVertFlags();
+  if (cache.targetVertFlags.Count() != n) cache.clearTargetVertFlags();
+  if (!IndicesWithin(cache.vertMatch, n, 0, n)) cache.clearVertMatch();
+  if (cache.resultVecs.Count() != nv) cache.clearResultVecs();
+  if (!IndicesWithin(cache.vecMatch, nv, 0, nv)) cache.clearVecMatch();
+  if (!IndicesWithin(cache.vecOwner, nv, 0, n)) cache.clearVecOwner();
   return IO_OK;
 }
 

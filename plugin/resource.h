@@ -65,10 +65,6 @@
 #define IDC_OPERATE_ON_SELECTION        1030
 #define IDC_OPERATE_ONLY_ON_SELECTION   1031
 
-// The first and last control ids the rollout's dialog procedure acts on.
-#define IDC_FIRST_CONTROL               IDC_AXIS_X
-#define IDC_LAST_CONTROL                IDC_OPERATE_ONLY_ON_SELECTION
-
 #ifndef IDC_STATIC
 #define IDC_STATIC                      (-1)
 #endif

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "params/param_ids.h"
 #include "symmetry/engine/surface_frames.h"
 #include "symmetry/target_capture.h"
 
@@ -68,7 +69,7 @@ void ApplyFullAsymmetry(MNMesh& mesh, const Tab<Point3>& target, TriObject* resu
   if (a == nullptr) return;
   const int count = smallest(a->numVerts, mesh.numv, target.Count());
   if (count <= 0) return;
-  if (settings.type == 0) {
+  if (settings.type == kAsymmetryLocal) {
     addOffsets(mesh, a->verts, target.Addr(0), count);
     return;
   }

@@ -48,12 +48,6 @@ class vLocalMeshData : public LocalModData {
   void resetTarget();  // forget target and partners; the next evaluation captures again
   void resetMatch();   // forget the partners; the next evaluation pairs again
 
-  // The triangle and polygon paths' rule: with constant update off, the stored result is replayed
-  // unless there is none or the cache asks for a new evaluation.
-  bool replaysResult(int constantUpdate) const {
-    return constantUpdate != 1 && resultVerts.Count() > 0 && needsUpdate != 1 && targetDirty != 1;
-  }
-
   // The evaluation's mirrorAxis: another axis than the last evaluation's makes the partners stale.
   void noteAxis(int axis) {
     if (axis == lastAxis) return;
@@ -84,3 +78,14 @@ class vLocalMeshData : public LocalModData {
     if (from.Count() > 0) std::memcpy(field.Addr(0), from.Addr(0), sizeof(T) * size_t(from.Count()));
   }
 };
+
+// Whether `table` has `count` entries, each in [lowest, limit): how a partner or owner table is
+// checked against the target it must index before anything trusts it.
+inline bool IndicesWithin(const Tab<int>& table, int count, int lowest, int limit) {
+  if (table.Count() != count) return false;
+  const int* entries = table.Addr(0);
+  for (int k = 0; k < count; ++k) {
+    if (entries[k] < lowest || entries[k] >= limit) return false;
+  }
+  return true;
+}

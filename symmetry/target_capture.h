@@ -1,6 +1,6 @@
-// Target capture and partner tables for the triangle and polygon paths: makes sure the node's
-// cache holds the undeformed target's positions and the partner of every target vertex for the
-// current axis and offset, capturing and pairing only when the cache asks for it.
+// Target capture and partner tables: the undeformed target's positions taken into the node's cache,
+// and the partner of every target vertex (and, on patches, of every target vector) for one mirror
+// plane. Which of these an evaluation needs is decided by the evaluation flow from the cache's flags.
 #pragma once
 
 #include "inode.h"
@@ -12,16 +12,12 @@
 // must delete it. Null when the node has no object or it cannot be converted.
 TriObject* EvalTargetAsTriMesh(INode* target, TimeValue t, bool& temporary);
 
-struct TargetCaptureSettings {
-  int keepTarget = 1;  // updateResult
-  int axis = 0;
-  float offset = 0.0f;
-};
+// Captures the target node's mesh at t into targetVerts and clears targetDirty. False, with the
+// cache unchanged, when the node's object cannot be converted to a triangle mesh.
+bool CaptureTriMeshTarget(vLocalMeshData& cache, INode* target, TimeValue t);
 
-// Builds the mirror matrices into `r_matrices`, then captures the target when it is not held (or
-// updateResult is off, or targetDirty is set) and pairs after a capture, or pairs against the held
-// target when the partners are missing or matchDirty is set. On return `cache->targetVerts` and
-// `cache->vertMatch` are the working target and partners, of equal count. False when the target
-// could not be converted (the cache's tables are then as they were).
-bool PrepareTargetAndPartners(vLocalMeshData* cache, INode* target, TimeValue t,
-                              const TargetCaptureSettings& settings, MirrorMatrices& r_matrices);
+// vertMatch from targetVerts (each vertex's partner across the plane), then matchDirty = 0.
+void PairVertices(vLocalMeshData& cache, const MirrorMatrices& matrices);
+// Patches: vecMatch from targetVecs (the same reflection search over the vectors, a vector without a
+// candidate being its own partner) and vecOwner (the target vertex nearest to each vector).
+void PairVectors(vLocalMeshData& cache, const MirrorMatrices& matrices);

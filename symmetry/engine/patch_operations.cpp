@@ -12,23 +12,18 @@
 
 namespace {
 
-Point3 blend(float w, const Point3& toward, const Point3& from) { return w * toward + (1.0f - w) * from; }
-
-// The written side of the plane in Mirror, judged by the target position: a point on the plane is
-// written in both directions.
-bool onWrittenSide(const Point3& target, const OperationOptions& options) {
-  const float t = target[options.axis];
-  return options.direction == 0 ? t <= options.offset : t >= options.offset;
-}
-
-bool isCentre(const int* partners, int i, const OperationOptions& options) {
-  return options.resetCentreVerts && partners[i] == i;
-}
-
 OperationOptions patchOptions(const OperationOptions& options) {
   OperationOptions o = options;
   o.selectionOnly = false;
   return o;
+}
+
+// The centre rule on vector i (Mirror and Flip): a vector that is its own partner goes back onto the
+// target's plane coordinate. True when it handled the vector.
+bool applyVectorCentreRule(const PatchArrays& patch, const PatchTarget& target, int i, const OperationOptions& options) {
+  if (!IsCentre(target.vecMatch, i, options)) return false;
+  patch.vecs[i][options.axis] = target.vecs[i][options.axis];
+  return true;
 }
 
 // How Mirror wrote a vertex's position.
@@ -48,7 +43,7 @@ DWORD mirroredFlags(const DWORD* flags, const DWORD* targetFlags, int p, MirrorW
 void mirrorVertexFlags(const PatchArrays& patch, const PatchTarget& target, const OperationOptions& options,
                        const VertexSelection& selection) {
   for (int i = 0; i < patch.numVerts; ++i) {
-    if (isCentre(target.vertMatch, i, options) || !onWrittenSide(target.verts[i], options)) continue;
+    if (IsCentre(target.vertMatch, i, options) || !OnWrittenSide(target.verts[i], options)) continue;
     const int p = target.vertMatch[i];
     MirrorWrite how;
     if (options.ignoreSelection) how = MirrorWrite::IgnoringSelection;
@@ -63,18 +58,15 @@ void mirrorVectors(const PatchArrays& patch, const PatchTarget& target, const Ma
                    const OperationOptions& options, const VertexSelection& selection) {
   Point3* v = patch.vecs;
   for (int i = 0; i < patch.numVecs; ++i) {
+    if (applyVectorCentreRule(patch, target, i, options)) continue;
     const int m = target.vecMatch[i];
     const int o = target.vecOwner[i];
-    if (isCentre(target.vecMatch, i, options)) {
-      v[i][options.axis] = target.vecs[i][options.axis];
-      continue;
-    }
-    if (!onWrittenSide(target.vecs[i], options)) continue;
+    if (!OnWrittenSide(target.vecs[i], options)) continue;
     if (options.ignoreSelection || selection.Selected(o)) {
       v[i] = v[m] * mirror;
     } else if (selection.HasWeights()) {
       const float w = selection.Weight(o);
-      if (w != 0.0f) v[i] = blend(w, v[m] * mirror, v[i]);
+      if (w != 0.0f) v[i] = Blend(w, v[m] * mirror, v[i]);
     }
   }
 }
@@ -85,7 +77,7 @@ void flipVertexFlags(const PatchArrays& patch, const PatchTarget& target, const 
   const std::vector<DWORD> original(patch.vertFlags, patch.vertFlags + patch.numVerts);
   DWORD* f = patch.vertFlags;
   for (int i = 0; i < patch.numVerts; ++i) {
-    if (isCentre(target.vertMatch, i, options)) continue;
+    if (IsCentre(target.vertMatch, i, options)) continue;
     const int p = target.vertMatch[i];
     if (options.ignoreSelection) {
       f[i] = original[size_t(p)];
@@ -107,12 +99,9 @@ void flipVectors(const PatchArrays& patch, const PatchTarget& target, const Matr
   const std::vector<Point3> original(patch.vecs, patch.vecs + patch.numVecs);
   Point3* v = patch.vecs;
   for (int i = 0; i < patch.numVecs; ++i) {
+    if (applyVectorCentreRule(patch, target, i, options)) continue;
     const int m = target.vecMatch[i];
     const int o = target.vecOwner[i];
-    if (isCentre(target.vecMatch, i, options)) {
-      v[i][options.axis] = target.vecs[i][options.axis];
-      continue;
-    }
     const Point3 fromPartner = original[size_t(m)] * mirror;
     if (options.ignoreSelection) {
       v[i] = fromPartner;
@@ -126,8 +115,8 @@ void flipVectors(const PatchArrays& patch, const PatchTarget& target, const Matr
     } else if (selection.HasWeights()) {
       const float w = selection.Weight(o);
       if (w != 0.0f) {
-        v[m] = blend(w, fromSelf, v[m]);
-        v[i] = blend(w, fromPartner, v[i]);
+        v[m] = Blend(w, fromSelf, v[m]);
+        v[i] = Blend(w, fromPartner, v[i]);
       }
     }
   }
@@ -172,31 +161,40 @@ void resetVectors(const PatchArrays& patch, const PatchTarget& target, const Ope
       v[i] = target.vecs[i];
     } else if (selection.HasWeights()) {
       const float w = selection.Weight(k);
-      if (w != 0.0f) v[i] = blend(w, target.vecs[i], v[i]);
+      if (w != 0.0f) v[i] = Blend(w, target.vecs[i], v[i]);
     }
   }
+}
+
+using VertexRule = void (*)(Point3*, const Point3*, const int*, int, const Matrix3&, const OperationOptions&,
+                            const VertexSelection&, const BaseSelectionGate&, float*);
+using FlagsRule = void (*)(const PatchArrays&, const PatchTarget&, const OperationOptions&, const VertexSelection&);
+using VectorRule = void (*)(const PatchArrays&, const PatchTarget&, const Matrix3&, const OperationOptions&,
+                            const VertexSelection&);
+
+// Mirror and Flip on a patch: the vertex positions by the vertex rule (no base mask, the record
+// unused), the flags words that travel with them, then the vectors.
+void applyWithPartners(VertexRule positions, FlagsRule flags, VectorRule vectors, const PatchArrays& patch,
+                       const PatchTarget& target, const Matrix3& mirror, const OperationOptions& options,
+                       const VertexSelection& selection) {
+  const OperationOptions o = patchOptions(options);
+  std::vector<float> unusedRecord(size_t(patch.numVerts), 0.0f);
+  positions(patch.verts, target.verts, target.vertMatch, patch.numVerts, mirror, o, selection, BaseSelectionGate(),
+            unusedRecord.data());
+  flags(patch, target, o, selection);
+  vectors(patch, target, mirror, o, selection);
 }
 
 }  // namespace
 
 void MirrorPatch(const PatchArrays& patch, const PatchTarget& target, const Matrix3& mirror,
                  const OperationOptions& options, const VertexSelection& selection) {
-  const OperationOptions o = patchOptions(options);
-  std::vector<float> unusedRecord(size_t(patch.numVerts), 0.0f);
-  MirrorVertices(patch.verts, target.verts, target.vertMatch, patch.numVerts, mirror, o, selection,
-                 BaseSelectionGate(), unusedRecord.data());
-  mirrorVertexFlags(patch, target, o, selection);
-  mirrorVectors(patch, target, mirror, o, selection);
+  applyWithPartners(MirrorVertices, mirrorVertexFlags, mirrorVectors, patch, target, mirror, options, selection);
 }
 
 void FlipPatch(const PatchArrays& patch, const PatchTarget& target, const Matrix3& mirror,
                const OperationOptions& options, const VertexSelection& selection) {
-  const OperationOptions o = patchOptions(options);
-  std::vector<float> unusedRecord(size_t(patch.numVerts), 0.0f);
-  FlipVertices(patch.verts, target.verts, target.vertMatch, patch.numVerts, mirror, o, selection,
-               BaseSelectionGate(), unusedRecord.data());
-  flipVertexFlags(patch, target, o, selection);
-  flipVectors(patch, target, mirror, o, selection);
+  applyWithPartners(FlipVertices, flipVertexFlags, flipVectors, patch, target, mirror, options, selection);
 }
 
 void ResetPatch(const PatchArrays& patch, const PatchTarget& target, const OperationOptions& options,

@@ -15,22 +15,13 @@ bool BaseSelectionGate::Passes(int i) const {
 
 namespace {
 
-Point3 blend(float w, const Point3& toward, const Point3& from) { return w * toward + (1.0f - w) * from; }
-
 // The centre rule shared by Mirror and Flip: a vertex that is its own partner goes back onto the
 // target's plane coordinate and keeps the rest of its deformation. True when it handled the vertex.
 bool applyCentreRule(Point3* positions, const Point3* target, const int* partners, int i,
                      const OperationOptions& options) {
-  if (!options.resetCentreVerts || partners[i] != i) return false;
+  if (!IsCentre(partners, i, options)) return false;
   positions[i][options.axis] = target[i][options.axis];
   return true;
-}
-
-// Whether vertex i is on the written side of the plane, judged by its target position. A vertex on
-// the plane is written in both directions.
-bool onWrittenSide(const Point3& target, const OperationOptions& options) {
-  const float t = target[options.axis];
-  return options.direction == 0 ? t <= options.offset : t >= options.offset;
 }
 
 }  // namespace
@@ -41,7 +32,7 @@ void MirrorVertices(Point3* positions, const Point3* target, const int* partners
   for (int i = 0; i < n; ++i) {
     if (!gate.Passes(i)) continue;
     if (applyCentreRule(positions, target, partners, i, options)) continue;
-    if (!onWrittenSide(target[i], options)) continue;
+    if (!OnWrittenSide(target[i], options)) continue;
     const int p = partners[i];
 
     record[i] = selection.InheritedWeight(p);
@@ -50,7 +41,7 @@ void MirrorVertices(Point3* positions, const Point3* target, const int* partners
       positions[i] = positions[p] * mirror;
     } else if (selection.HasWeights()) {
       const float w = selection.Weight(i);
-      if (w != 0.0f) positions[i] = blend(w, positions[p] * mirror, positions[i]);
+      if (w != 0.0f) positions[i] = Blend(w, positions[p] * mirror, positions[i]);
     }
   }
 }
@@ -84,8 +75,8 @@ void FlipVertices(Point3* positions, const Point3* target, const int* partners, 
       const float wp = selection.Weight(p);
       if (wp > wi || wp < wi) {
         const float w = wp > wi ? wp : wi;
-        positions[p] = blend(w, original[i] * mirror, positions[p]);
-        positions[i] = blend(w, original[p] * mirror, positions[i]);
+        positions[p] = Blend(w, original[i] * mirror, positions[p]);
+        positions[i] = Blend(w, original[p] * mirror, positions[i]);
       }
     }
   }
@@ -99,7 +90,7 @@ void ResetVertices(Point3* positions, const Point3* target, int n, const Operati
       positions[i] = target[i];
     } else if (selection.HasWeights()) {
       const float w = selection.Weight(i);
-      if (w != 0.0f) positions[i] = blend(w, target[i], positions[i]);
+      if (w != 0.0f) positions[i] = Blend(w, target[i], positions[i]);
     }
   }
 }

@@ -16,6 +16,11 @@ struct VertexSelection {
   const float* weights = nullptr;  // null: no soft selection
   int weightCount = 0;
 
+  // `w`: `count` weights, or null without soft selection.
+  void setWeights(const float* w, int count) {
+    weights = w;
+    weightCount = w != nullptr ? count : 0;
+  }
   bool Selected(int i) const { return bits != nullptr && (*bits)[i] != 0; }
   bool HasWeights() const { return weights != nullptr; }
   float Weight(int i) const { return (i >= 0 && i < weightCount) ? weights[i] : 0.0f; }
@@ -44,6 +49,20 @@ struct OperationOptions {
   bool ignoreSelection = true;    // ignoreSO
   bool selectionOnly = false;     // OperateOnlyOnSelection: carry the selection, keep positions
 };
+
+// The rules' shared pieces, which the patch rules use too. A soft blend moves `from` the fraction `w`
+// of the way toward `toward`, in this order of float operations.
+inline Point3 Blend(float w, const Point3& toward, const Point3& from) { return w * toward + (1.0f - w) * from; }
+// Whether a point is on Mirror's written side of the plane, judged by its target position: a point on
+// the plane is written in both directions.
+inline bool OnWrittenSide(const Point3& target, const OperationOptions& options) {
+  const float t = target[options.axis];
+  return options.direction == 0 ? t <= options.offset : t >= options.offset;
+}
+// Whether the centre rule takes element i: resetCentreVerts on and i its own partner.
+inline bool IsCentre(const int* partners, int i, const OperationOptions& options) {
+  return options.resetCentreVerts && partners[i] == i;
+}
 
 // positions: P, n entries, changed in place. target: T, n entries. partners: M, n entries, each a
 // valid index below n. mirror: C. record: R, n floats, zero on entry; receives the weight each

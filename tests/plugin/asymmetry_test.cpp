@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "support/plugin_fixture.h"
+#include "support/sculpt_scene.h"
 #include "support/point_sets.h"
 
 using namespace testing_support;
@@ -23,17 +24,9 @@ void expectNear(const Point3& got, const Point3& want, float tolerance = 1e-5f) 
   EXPECT_NEAR(got.z, want.z, tolerance);
 }
 
-class Asymmetry : public ::testing::Test {
+class Asymmetry : public SculptScene {
  protected:
-  void SetUp() override {
-    ResetScene();
-    target = Scene::Get().CreateNode(L"base", MakeSymmetricPolyGrid(5, 3));
-    sculpt = Scene::Get().CreateNode(L"sculpt", MakeSymmetricPolyGrid(5, 3));
-    mod = NewModifier();
-    Scene::Get().ApplyModifier(sculpt, mod);
-    Params(mod)->SetValue(kUndefObject, 0, target);
-  }
-  void TearDown() override { ResetScene(); }
+  void SetUp() override { buildScene(MakeSymmetricPolyGrid(5, 3), MakeSymmetricPolyGrid(5, 3)); }
 
   MNMesh& input() {
     Object* base = static_cast<IDerivedObject*>(sculpt->GetObjectRef())->GetObjRef();
@@ -68,10 +61,6 @@ class Asymmetry : public ::testing::Test {
   void shear(float k) {
     for (int v = 0; v < input().numv; ++v) input().P(v).x += k * input().P(v).y;
   }
-
-  INode* target = nullptr;
-  INode* sculpt = nullptr;
-  Modifier* mod = nullptr;
 };
 
 TEST_F(Asymmetry, LocalWithTheTargetItselfGivesTheSymmetricResult) {

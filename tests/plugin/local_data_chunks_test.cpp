@@ -13,6 +13,7 @@
 #include "modifier/ambiflex.h"
 #include "support/node_cache.h"
 #include "support/plugin_fixture.h"
+#include "support/sculpt_scene.h"
 
 using namespace testing_support;
 
@@ -53,21 +54,16 @@ std::string points(int n) {
 
 int& modifierFlag(Modifier* mod) { return static_cast<ambiflex*>(mod)->resultValid; }
 
-class LocalDataChunks : public ::testing::Test {
+class LocalDataChunks : public SculptScene {
  protected:
   void SetUp() override {
-    ResetScene();
-    target = Scene::Get().CreateNode(L"base", MakeSymmetricGrid(4, 2));  // 8 vertices
-    sculpt = Scene::Get().CreateNode(L"sculpt", MakeSymmetricGrid(4, 2));
-    mod = NewModifier();
-    Scene::Get().ApplyModifier(sculpt, mod);
-    Params(mod)->SetValue(kUndefObject, 0, target);
+    buildScene(MakeSymmetricGrid(4, 2), MakeSymmetricGrid(4, 2));  // 8 vertices
     BaseMeshOf(sculpt).verts[3].z += 0.5f;
     sculpt->EvalWorldState(0);
   }
   void TearDown() override {
     loaded.reset();
-    ResetScene();
+    SculptScene::TearDown();
   }
 
   vLocalMeshData& cache() { return *CacheOf(sculpt); }
@@ -86,9 +82,6 @@ class LocalDataChunks : public ::testing::Test {
     return *static_cast<vLocalMeshData*>(ld);
   }
 
-  INode* target = nullptr;
-  INode* sculpt = nullptr;
-  Modifier* mod = nullptr;
   std::unique_ptr<LocalModData> loaded;
 };
 

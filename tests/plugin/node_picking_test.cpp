@@ -11,29 +11,26 @@
 #include "light_object.h"
 #include "support/node_cache.h"
 #include "support/open_rollout.h"
+#include "support/sculpt_scene.h"
 #include "windows/window_display.h"
 
 using namespace testing_support;
 
 namespace {
 
-class NodePicking : public ::testing::Test {
+class NodePicking : public SculptScene {
  protected:
   void SetUp() override {
     SKIP_WITHOUT_WINDOWS();
-    ResetScene();
+    buildScene(MakeSymmetricGrid(5, 3), MakeSymmetricGrid(5, 3), false);
     theHold.Flush();
-    base = Scene::Get().CreateNode(L"base", MakeSymmetricGrid(5, 3));
     other = Scene::Get().CreateNode(L"other", MakeSymmetricGrid(5, 3));
     lamp = Scene::Get().CreateNode(L"Omni01", new LightObject());
-    sculpt = Scene::Get().CreateNode(L"sculpt", MakeSymmetricGrid(5, 3));
-    mod = NewModifier();
-    Scene::Get().ApplyModifier(sculpt, mod);
     rollout = std::make_unique<OpenRollout>(mod);
   }
   void TearDown() override {
     rollout.reset();
-    ResetScene();
+    SculptScene::TearDown();
     theHold.Flush();
   }
 
@@ -45,11 +42,9 @@ class NodePicking : public ::testing::Test {
     return std::find(list.begin(), list.end(), node) != list.end();
   }
 
-  INode* base = nullptr;
+  INode*& base = SculptScene::target;  // not the modifier's target until a test picks it
   INode* other = nullptr;
   INode* lamp = nullptr;
-  INode* sculpt = nullptr;
-  Modifier* mod = nullptr;
   std::unique_ptr<OpenRollout> rollout;
 };
 

@@ -15,6 +15,7 @@
 #include "../../symmetry/local_mesh_data.h"
 #include "patch_builder.h"
 #include "support/plugin_fixture.h"
+#include "support/sculpt_scene.h"
 #include "support/point_sets.h"
 
 using namespace testing_support;
@@ -44,16 +45,11 @@ __attribute__((no_sanitize("vptr"))) CacheState readCache(LocalModData* data) {
   return state;
 }
 
-class PatchPath : public ::testing::Test {
+class PatchPath : public SculptScene {
  protected:
   void SetUp() override {
-    ResetScene();
-    target = Scene::Get().CreateNode(L"base", MakeSymmetricPatchGrid(kColumns, kRows));
-    sculpt = Scene::Get().CreateNode(L"sculpt", MakeSymmetricPatchGrid(kColumns, kRows));
-    mod = NewModifier();
-    Scene::Get().ApplyModifier(sculpt, mod);
+    buildScene(MakeSymmetricPatchGrid(kColumns, kRows), MakeSymmetricPatchGrid(kColumns, kRows));
     IParamBlock2* pb = Params(mod);
-    pb->SetValue(kUndefObject, 0, target);
     pb->SetValue(kMirrorAxis, 0, 0);
     pb->SetValue(kAxisOffset, 0, 0.0f);
     pb->SetValue(kDirection, 0, 1);
@@ -61,7 +57,6 @@ class PatchPath : public ::testing::Test {
     pb->SetValue(kIgnoreSO, 0, 1);
     pb->SetValue(kConstantUpdate, 0, 1);
   }
-  void TearDown() override { ResetScene(); }
 
   PatchMesh& input() { return static_cast<PatchObject*>(BaseObjectOf(sculpt))->patch; }
   PatchMesh& targetPatch() { return static_cast<PatchObject*>(BaseObjectOf(target))->patch; }
@@ -127,10 +122,6 @@ class PatchPath : public ::testing::Test {
     }
     for (int i = 0; i < a.numVecs; ++i) EXPECT_EQ(a.vecs[i].p, b.vecs[i].p) << "vector " << i;
   }
-
-  INode* target = nullptr;
-  INode* sculpt = nullptr;
-  Modifier* mod = nullptr;
 };
 
 // --- Mirror -------------------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 
 #include "maxscript/maxscript.h"
 #include "support/plugin_fixture.h"
+#include "support/sculpt_scene.h"
 #include "support/point_sets.h"
 
 using namespace testing_support;
@@ -28,19 +29,14 @@ int countOf(const std::wstring& text, const std::wstring& line) {
   return n;
 }
 
-class PolygonPath : public ::testing::Test {
+class PolygonPath : public SculptScene {
  protected:
   void SetUp() override {
-    ResetScene();
+    buildScene(MakeSymmetricPolyGrid(5, 3), MakeSymmetricPolyGrid(5, 3));
     the_listener->Clear();
-    target = Scene::Get().CreateNode(L"base", MakeSymmetricPolyGrid(5, 3));
-    sculpt = Scene::Get().CreateNode(L"sculpt", MakeSymmetricPolyGrid(5, 3));
-    mod = NewModifier();
-    Scene::Get().ApplyModifier(sculpt, mod);
-    Params(mod)->SetValue(kUndefObject, 0, target);
   }
   void TearDown() override {
-    ResetScene();
+    SculptScene::TearDown();
     the_listener->Clear();
   }
 
@@ -59,10 +55,6 @@ class PolygonPath : public ::testing::Test {
     input().setVDataSupport(0, TRUE);
     for (auto [vertex, w] : weights) input().vertexFloat(0)[vertex] = w;
   }
-
-  INode* target = nullptr;
-  INode* sculpt = nullptr;
-  Modifier* mod = nullptr;
 };
 
 TEST_F(PolygonPath, EveryReplayWritesOneListenerLine) {

@@ -11,6 +11,7 @@
 #include "chunk_stream.h"
 #include "support/node_cache.h"
 #include "support/plugin_fixture.h"
+#include "support/sculpt_scene.h"
 
 using namespace testing_support;
 
@@ -33,19 +34,13 @@ std::string i32(int v) {
   return w.Bytes();
 }
 
-class RegressionLocalData : public ::testing::Test {
+class RegressionLocalData : public SculptScene {
  protected:
   void SetUp() override {
-    ResetScene();
-    target = Scene::Get().CreateNode(L"base", MakeSymmetricGrid(4, 2));  // 8 vertices
-    sculpt = Scene::Get().CreateNode(L"sculpt", MakeSymmetricGrid(4, 2));
-    mod = NewModifier();
-    Scene::Get().ApplyModifier(sculpt, mod);
-    Params(mod)->SetValue(kUndefObject, 0, target);
+    buildScene(MakeSymmetricGrid(4, 2), MakeSymmetricGrid(4, 2));  // 8 vertices
     Sculpt(BaseMeshOf(sculpt), 7);
     fresh = Positions(EvaluatedMeshOf(sculpt));
   }
-  void TearDown() override { ResetScene(); }
 
   std::string save(LocalModData* ld) {
     ChunkSaver out;
@@ -76,9 +71,6 @@ class RegressionLocalData : public ::testing::Test {
     return streamOf(chunks);
   }
 
-  INode* target = nullptr;
-  INode* sculpt = nullptr;
-  Modifier* mod = nullptr;
   std::vector<Point3> fresh;
 };
 

@@ -12,6 +12,7 @@
 #include "shell_requests.h"
 #include "support/node_cache.h"
 #include "support/open_rollout.h"
+#include "support/sculpt_scene.h"
 #include "windows/window_display.h"
 
 using namespace testing_support;
@@ -33,21 +34,17 @@ const int kAlwaysUsable[] = {IDC_TARGET_PICK,         IDC_ASYM_PICK,        IDC_
                              IDC_OPERATE_ONLY_ON_SELECTION};
 
 // A symmetric target "base" and a node "sculpt" carrying the modifier, its rollout open.
-class RolloutScene : public ::testing::Test {
+class RolloutScene : public SculptScene {
  protected:
   void SetUp() override {
     SKIP_WITHOUT_WINDOWS();
-    ResetScene();
-    base = Scene::Get().CreateNode(L"base", MakeSymmetricGrid(5, 3));
-    sculpt = Scene::Get().CreateNode(L"sculpt", MakeSymmetricGrid(5, 3));
-    mod = NewModifier();
-    Scene::Get().ApplyModifier(sculpt, mod);
+    buildScene(MakeSymmetricGrid(5, 3), MakeSymmetricGrid(5, 3), false);
     rollout = std::make_unique<OpenRollout>(mod);
     ASSERT_NE(rollout->window(), nullptr);
   }
   void TearDown() override {
     rollout.reset();
-    ResetScene();
+    SculptScene::TearDown();
   }
 
   // Picks `node` as the target through the rollout's pick button and a viewport click.
@@ -67,9 +64,7 @@ class RolloutScene : public ::testing::Test {
     return disabledOf(kOperationControls, std::size(kOperationControls));
   }
 
-  INode* base = nullptr;
-  INode* sculpt = nullptr;
-  Modifier* mod = nullptr;
+  INode*& base = target;  // not yet the modifier's target: the tests pick it
   std::unique_ptr<OpenRollout> rollout;
 };
 
@@ -130,6 +125,23 @@ TEST_F(RolloutStates, FlipDisablesTheDirectionAndResetAlsoTheAxisAndCentreAlignm
   EXPECT_EQ(Params(mod)->GetInt(kOperation), 2);
   ASSERT_TRUE(rollout->click(IDC_OP_MIRROR));
   EXPECT_TRUE(disabledOperationControls().empty());
+}
+
+TEST_F(RolloutStates, EachOperationShowsItsOwnControlsWhicheverCameBefore) {
+  pickTarget(base);
+  evaluate();
+  const int buttons[] = {IDC_OP_MIRROR, IDC_OP_FLIP, IDC_OP_RESET};
+  const std::vector<int> disabledBy[] = {{},
+                                         {IDC_DIR_NEGATIVE, IDC_DIR_POSITIVE},
+                                         {IDC_DIR_NEGATIVE, IDC_DIR_POSITIVE, IDC_AXIS_X, IDC_AXIS_Y, IDC_AXIS_Z,
+                                          IDC_ALIGN_CENTER_VERTS}};
+  for (int from = 0; from < 3; ++from) {
+    for (int to = 0; to < 3; ++to) {
+      ASSERT_TRUE(rollout->click(buttons[from]));
+      ASSERT_TRUE(rollout->click(buttons[to]));
+      EXPECT_EQ(disabledOperationControls(), disabledBy[to]) << "operation " << from << ", then " << to;
+    }
+  }
 }
 
 TEST_F(RolloutStates, OperationSetFromAScriptRefreshesAtOnce) {

@@ -17,6 +17,7 @@
 #include "standin_objects.h"
 #include "support/node_cache.h"
 #include "support/plugin_fixture.h"
+#include "support/sculpt_scene.h"
 
 using namespace testing_support;
 
@@ -65,18 +66,12 @@ float* softSelection(Mesh& mesh) {
   return mesh.vertexFloat(VDATA_SELECT);
 }
 
-class TrianglePath : public ::testing::Test {
+class TrianglePath : public SculptScene {
  protected:
   void SetUp() override {
-    ResetScene();
-    target = Scene::Get().CreateNode(L"base", MakeSymmetricGrid(kColumns, kRows));
-    sculpt = Scene::Get().CreateNode(L"sculpt", MakeSymmetricGrid(kColumns, kRows));
+    buildScene(MakeSymmetricGrid(kColumns, kRows), MakeSymmetricGrid(kColumns, kRows));
     Sculpt(input(), 1);
-    mod = NewModifier();
-    Scene::Get().ApplyModifier(sculpt, mod);
-    Params(mod)->SetValue(kUndefObject, 0, target);
   }
-  void TearDown() override { ResetScene(); }
 
   Mesh& input() { return BaseMeshOf(sculpt); }
   Mesh& base() { return BaseMeshOf(target); }
@@ -91,10 +86,6 @@ class TrianglePath : public ::testing::Test {
   // Centre vertices under the default centre alignment: back on the target's plane coordinate,
   // the rest of the sculpt kept.
   Point3 alignedCentre(int i) { return Point3(base().verts[i].x, input().verts[i].y, input().verts[i].z); }
-
-  INode* target = nullptr;
-  INode* sculpt = nullptr;
-  Modifier* mod = nullptr;
 };
 
 // --- Mirror, Flip, Reset -------------------------------------------------------------------------

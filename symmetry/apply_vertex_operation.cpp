@@ -1,13 +1,7 @@
-// Shared steps of the mesh paths.
-#include "symmetry/apply_operation.h"
+// The operation parameter's choice among the vertex rules.
+#include "symmetry/apply_vertex_operation.h"
 
-#include "modifier/ambiflex.h"
 #include "params/param_ids.h"
-
-void SetResultValid(ambiflex* mod, vLocalMeshData* cache, int value) {
-  mod->resultValid = value;
-  cache->resultValid = value;
-}
 
 void ApplyVertexOperation(int operation, Point3* positions, int n, const vLocalMeshData& cache,
                           const MirrorMatrices& matrices, const OperationOptions& options,
