@@ -292,17 +292,10 @@ MirrorSetup mirrorSetupOf(IParamBlock2* params) {
 int RunApplyCommand(const std::vector<std::string>& args, const std::string& pluginPath, std::ostream& out,
                     std::ostream& err) {
   ApplyOptions options;
-  try {
-    CommandWords words = ReadCommandWords(args, optionSpecs());
-    if (words.help) {
-      out << kHelp;
-      return kExitOk;
-    }
-    options = parseOptions(words);
-  } catch (const UsageError& e) {
-    err << "velomorph apply: " << e.message << "\n";
-    return kExitUsage;
-  }
+  if (int stop = ReadCommandOptions("apply", args, optionSpecs(), 0, kHelp,
+                                     [&](const CommandWords& words) { options = parseOptions(words); }, out, err);
+      stop != kCarryOn)
+    return stop;
   if (int refused = filesOf(options).Check("apply", err); refused != kExitOk) return refused;
   ProgressLine progress(err, !options.quiet);
   Outcome outcome(progress);

@@ -216,18 +216,12 @@ std::string drawSvg(const std::vector<Point3>& p, const SymmetryReport& r, const
 
 int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CheckOptions options;
-  try {
-    CommandWords words = ReadCommandWords(args, {{"--target"}, {"--svg"}, {"--axis"}, {"--offset"}, {"--tolerance"},
-                                                 {"--json", OptionSpec::kFlag}, {"--timings", OptionSpec::kFlag}});
-    if (words.help) {
-      out << kHelp;
-      return kExitOk;
-    }
-    options = parseOptions(words);
-  } catch (const UsageError& e) {
-    err << "velomorph check: " << e.message << "\n";
-    return kExitUsage;
-  }
+  const std::vector<OptionSpec> specs = {{"--target"}, {"--svg"}, {"--axis"}, {"--offset"}, {"--tolerance"},
+                                         {"--json", OptionSpec::kFlag}, {"--timings", OptionSpec::kFlag}};
+  if (int stop = ReadCommandOptions("check", args, specs, 0, kHelp,
+                                     [&](const CommandWords& words) { options = parseOptions(words); }, out, err);
+      stop != kCarryOn)
+    return stop;
   RunFiles files;
   files.AddInput("--target", options.target);
   files.AddOutput("--svg", options.svg);

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "exit_codes.h"
+
 namespace {
 
 bool isOptionWord(const std::string& word) { return word.size() > 2 && word.rfind("--", 0) == 0; }
@@ -66,4 +68,21 @@ CommandWords ReadCommandWords(const std::vector<std::string>& args, const std::v
     words.options.push_back(std::move(given));
   }
   return words;
+}
+
+int ReadCommandOptions(const std::string& command, const std::vector<std::string>& args,
+                       const std::vector<OptionSpec>& specs, size_t maxOperands, const char* help,
+                       const std::function<void(const CommandWords&)>& parse, std::ostream& out, std::ostream& err) {
+  try {
+    const CommandWords words = ReadCommandWords(args, specs, maxOperands);
+    if (words.help) {
+      out << help;
+      return kExitOk;
+    }
+    parse(words);
+  } catch (const UsageError& e) {
+    err << "velomorph " << command << ": " << e.message << "\n";
+    return kExitUsage;
+  }
+  return kCarryOn;
 }

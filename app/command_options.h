@@ -5,6 +5,9 @@
 // starting with "--" is never taken as a value.
 #pragma once
 
+#include <cstddef>
+#include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -45,3 +48,12 @@ CommandWords ReadCommandWords(const std::vector<std::string>& args, const std::v
 
 // True for "-h" and "--help".
 bool IsHelpWord(const std::string& word);
+
+// How every command starts: reads `args` against `specs` (at most `maxOperands` operands) and hands
+// the words to `parse`, which fills the command's options and may throw UsageError. Returns
+// kCarryOn when the command should run; otherwise the exit code to end with, having printed `help`
+// on `out` (for -h or --help, kExitOk) or "velomorph <command>: <message>" on `err` (kExitUsage).
+constexpr int kCarryOn = -1;
+int ReadCommandOptions(const std::string& command, const std::vector<std::string>& args,
+                       const std::vector<OptionSpec>& specs, size_t maxOperands, const char* help,
+                       const std::function<void(const CommandWords&)>& parse, std::ostream& out, std::ostream& err);

@@ -69,19 +69,12 @@ std::string pointText(const Point3& p) {
 int RunGizmoCommand(const std::vector<std::string>& args, const std::string& pluginPath, std::ostream& out,
                     std::ostream& err) {
   GizmoOptions options;
-  try {
-    std::vector<OptionSpec> specs = {{"--node-scale"}, {"--view"}, {"--svg"}};
-    for (const OptionSpec& s : ParameterOptionSpecs({"--axis", "--direction", "--offset", "--size", "--set"})) specs.push_back(s);
-    CommandWords words = ReadCommandWords(args, specs);
-    if (words.help) {
-      out << kHelp;
-      return kExitOk;
-    }
-    options = parseOptions(words);
-  } catch (const UsageError& e) {
-    err << "velomorph gizmo: " << e.message << "\n";
-    return kExitUsage;
-  }
+  std::vector<OptionSpec> specs = {{"--node-scale"}, {"--view"}, {"--svg"}};
+  for (const OptionSpec& s : ParameterOptionSpecs({"--axis", "--direction", "--offset", "--size", "--set"})) specs.push_back(s);
+  if (int stop = ReadCommandOptions("gizmo", args, specs, 0, kHelp,
+                                     [&](const CommandWords& words) { options = parseOptions(words); }, out, err);
+      stop != kCarryOn)
+    return stop;
   RunFiles files;
   files.AddOutput("--svg", options.svg);
   if (int refused = files.Check("gizmo", err); refused != kExitOk) return refused;

@@ -138,17 +138,10 @@ int countDisabled(HWND dialog) {
 int RunRolloutCommand(const std::vector<std::string>& args, const std::string& pluginPath, std::ostream& out,
                       std::ostream& err) {
   RolloutOptions options;
-  try {
-    CommandWords words = ReadCommandWords(args, optionSpecs());
-    if (words.help) {
-      out << kHelp;
-      return kExitOk;
-    }
-    options = parseOptions(words);
-  } catch (const UsageError& e) {
-    err << "velomorph rollout: " << e.message << "\n";
-    return kExitUsage;
-  }
+  if (int stop = ReadCommandOptions("rollout", args, optionSpecs(), 0, kHelp,
+                                     [&](const CommandWords& words) { options = parseOptions(words); }, out, err);
+      stop != kCarryOn)
+    return stop;
   RunFiles files;
   files.AddInput("--scene", options.scene);
   files.AddInput("--target", options.target);

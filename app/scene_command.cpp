@@ -235,17 +235,10 @@ struct SceneCleaner {
 int RunSceneCommand(const std::vector<std::string>& args, const std::string& pluginPath, std::ostream& out,
                     std::ostream& err) {
   SceneOptions options;
-  try {
-    CommandWords words = ReadCommandWords(args, optionSpecs(), 1);
-    if (words.help) {
-      out << kHelp;
-      return kExitOk;
-    }
-    options = parseOptions(words);
-  } catch (const UsageError& e) {
-    err << "velomorph scene: " << e.message << "\n";
-    return kExitUsage;
-  }
+  if (int stop = ReadCommandOptions("scene", args, optionSpecs(), 1, kHelp,
+                                     [&](const CommandWords& words) { options = parseOptions(words); }, out, err);
+      stop != kCarryOn)
+    return stop;
   // Saving over the scene that was loaded is how a scene is updated; any other clash is refused.
   RunFiles files;
   files.AddInput("scene", options.scene);
