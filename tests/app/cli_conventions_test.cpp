@@ -37,6 +37,7 @@ class Conventions : public CliTest {
   }
 };
 
+// The matches point into `text`, which must outlive them.
 std::vector<std::smatch> allMatches(const std::string& text, const std::regex& re) {
   std::vector<std::smatch> found;
   for (auto it = std::sregex_iterator(text.begin(), text.end(), re); it != std::sregex_iterator(); ++it) found.push_back(*it);
@@ -236,7 +237,8 @@ TEST_F(Conventions, GizmoArrowTipNeverLandsOnACornerOfTheSquare) {
       // The square's corners are drawn as points; the arrow's tip is where most lines end.
       std::vector<std::pair<double, double>> corners;
       std::map<std::pair<long, long>, int> ends;
-      for (const std::smatch& m : allMatches(Read("g.svg"), line)) {
+      const std::string svg = Read("g.svg");  // the matches point into it
+      for (const std::smatch& m : allMatches(svg, line)) {
         const double x1 = std::stod(m[1]), y1 = std::stod(m[2]), x2 = std::stod(m[3]), y2 = std::stod(m[4]);
         if (x1 == x2 && y1 == y2) {
           corners.emplace_back(x1, y1);
