@@ -77,7 +77,8 @@ void writeMesh(ChunkSaver& out, Mesh& mesh) {
   }
 }
 
-void writePolyFaceCorners(PayloadWriter& w, int degree, const std::vector<int>& corners) {
+template <typename Corners>
+void writePolyFaceCorners(PayloadWriter& w, int degree, const Corners& corners) {
   w.I32(degree);
   w.U32(std::uint32_t(corners.size()));
   for (int c : corners) w.I32(c);

@@ -3,6 +3,8 @@
 // channel 1 is the default texture, with map faces parallel to the mesh faces.
 #pragma once
 
+#include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "bitarray.h"
@@ -37,10 +39,62 @@ class MNVert : public FlagUser {
   Point3 p;
 };
 
+// The corners of one polygon. Up to four are held in place (triangles and quads, nearly every face
+// of a dense mesh) and more on the heap, so building or copying a polygon mesh of a million faces
+// is not a million allocations.
+class MNFaceCorners {
+ public:
+  MNFaceCorners() = default;
+  MNFaceCorners(const MNFaceCorners& other) { assign(other.begin(), other.end()); }
+  MNFaceCorners& operator=(const MNFaceCorners& other) {
+    if (this != &other) assign(other.begin(), other.end());
+    return *this;
+  }
+  MNFaceCorners(MNFaceCorners&& other) noexcept : size_(other.size_), onHeap_(std::move(other.onHeap_)) {
+    std::copy(other.inPlace_, other.inPlace_ + kInPlace, inPlace_);
+    other.size_ = 0;
+  }
+  MNFaceCorners& operator=(MNFaceCorners&& other) noexcept {
+    if (this != &other) {
+      std::copy(other.inPlace_, other.inPlace_ + kInPlace, inPlace_);
+      size_ = other.size_;
+      onHeap_ = std::move(other.onHeap_);
+      other.size_ = 0;
+    }
+    return *this;
+  }
+  MNFaceCorners& operator=(const std::vector<int>& corners) {
+    assign(corners.data(), corners.data() + corners.size());
+    return *this;
+  }
+
+  size_t size() const { return size_; }
+  int* begin() { return size_ <= kInPlace ? inPlace_ : onHeap_.get(); }
+  int* end() { return begin() + size_; }
+  const int* begin() const { return size_ <= kInPlace ? inPlace_ : onHeap_.get(); }
+  const int* end() const { return begin() + size_; }
+  int& operator[](size_t i) { return begin()[i]; }
+  const int& operator[](size_t i) const { return begin()[i]; }
+
+ private:
+  static constexpr size_t kInPlace = 4;
+  void assign(const int* first, const int* last) {
+    const size_t count = size_t(last - first);
+    if (count > kInPlace && (size_ <= kInPlace || count > size_)) onHeap_.reset(new int[count]);
+    if (count <= kInPlace) onHeap_.reset();
+    size_ = count;
+    std::copy(first, last, begin());
+  }
+
+  int inPlace_[kInPlace] = {};
+  size_t size_ = 0;
+  std::unique_ptr<int[]> onHeap_;
+};
+
 class MNFace : public FlagUser {
  public:
   int deg = 0;
-  std::vector<int> vtx;
+  MNFaceCorners vtx;
 };
 
 class MNMapFace {
