@@ -74,18 +74,18 @@ struct ApplyOptions {
 enum Phase { kRead, kPairAndApply, kApplyAgain, kReplay, kWrite };
 const std::vector<std::string> kPhaseNames = {"read", "pair-and-apply", "apply-again", "replay", "write"};
 
-std::vector<OptionSpec> optionSpecs() {
-  std::vector<OptionSpec> specs = {
-      {"--target"}, {"--input", OptionSpec::kList, true}, {"--out"}, {"--out-dir"}, {"--as"}, {"--selection"},
+std::vector<OptionForm> optionForms() {
+  std::vector<OptionForm> forms = {
+      {"--target"}, {"--input", OptionForm::kList, true}, {"--out"}, {"--out-dir"}, {"--as"}, {"--selection"},
       {"--base-selection"}, {"--selection-out"}, {"--asymmetry"}, {"--save-scene"},
-      {"--timings", OptionSpec::kFlag}, {"--quiet", OptionSpec::kFlag}};
-  for (const OptionSpec& s : ParameterOptionSpecs({"--operation", "--axis", "--offset", "--direction", "--align-center",
+      {"--timings", OptionForm::kFlag}, {"--quiet", OptionForm::kFlag}};
+  for (const OptionForm& s : ParameterOptionForms({"--operation", "--axis", "--offset", "--direction", "--align-center",
                                                    "--align-centre", "--invert-base-selection", "--carry-selection",
                                                    "--selection-only", "--asymmetry-type", "--uv-dominance",
                                                    "--normalize-frames", "--set"})) {
-    specs.push_back(s);
+    forms.push_back(s);
   }
-  return specs;
+  return forms;
 }
 
 std::string baseName(const std::string& path) {
@@ -292,7 +292,7 @@ MirrorSetup mirrorSetupOf(IParamBlock2* params) {
 int RunApplyCommand(const std::vector<std::string>& args, const std::string& pluginPath, std::ostream& out,
                     std::ostream& err) {
   ApplyOptions options;
-  if (int stop = ReadCommandOptions("apply", args, optionSpecs(), 0, kHelp,
+  if (int stop = ReadCommandOptions("apply", args, optionForms(), 0, kHelp,
                                      [&](const CommandWords& words) { options = parseOptions(words); }, out, err);
       stop != kCarryOn)
     return stop;

@@ -216,9 +216,9 @@ std::string drawSvg(const std::vector<Point3>& p, const SymmetryReport& r, const
 
 int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CheckOptions options;
-  const std::vector<OptionSpec> specs = {{"--target"}, {"--svg"}, {"--axis"}, {"--offset"}, {"--tolerance"},
-                                         {"--json", OptionSpec::kFlag}, {"--timings", OptionSpec::kFlag}};
-  if (int stop = ReadCommandOptions("check", args, specs, 0, kHelp,
+  const std::vector<OptionForm> forms = {{"--target"}, {"--svg"}, {"--axis"}, {"--offset"}, {"--tolerance"},
+                                         {"--json", OptionForm::kFlag}, {"--timings", OptionForm::kFlag}};
+  if (int stop = ReadCommandOptions("check", args, forms, 0, kHelp,
                                      [&](const CommandWords& words) { options = parseOptions(words); }, out, err);
       stop != kCarryOn)
     return stop;

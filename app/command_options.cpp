@@ -24,7 +24,7 @@ std::string GivenOption::Text() const {
 
 bool IsHelpWord(const std::string& word) { return word == "-h" || word == "--help"; }
 
-CommandWords ReadCommandWords(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+CommandWords ReadCommandWords(const std::vector<std::string>& args, const std::vector<OptionForm>& forms,
                               size_t maxOperands) {
   CommandWords words;
   if (std::any_of(args.begin(), args.end(), IsHelpWord)) {
@@ -44,21 +44,21 @@ CommandWords ReadCommandWords(const std::vector<std::string>& args, const std::v
     }
     const size_t equals = word.find('=');
     const std::string name = word.substr(0, equals);
-    const auto spec = std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& s) { return s.name == name; });
-    if (spec == specs.end()) throw UsageError{"unknown option '" + name + "'"};
+    const auto form = std::find_if(forms.begin(), forms.end(), [&](const OptionForm& s) { return s.name == name; });
+    if (form == forms.end()) throw UsageError{"unknown option '" + name + "'"};
     GivenOption given{name, {}};
     if (equals != std::string::npos) {
-      if (spec->kind == OptionSpec::kFlag) throw UsageError{name + " takes no value, not '" + word.substr(equals + 1) + "'"};
+      if (form->kind == OptionForm::kFlag) throw UsageError{name + " takes no value, not '" + word.substr(equals + 1) + "'"};
       if (equals + 1 == word.size()) throw UsageError{name + " needs a value"};
       given.values.push_back(word.substr(equals + 1));
-    } else if (spec->kind != OptionSpec::kFlag) {
+    } else if (form->kind != OptionForm::kFlag) {
       if (i + 1 >= args.size() || isOptionWord(args[i + 1])) throw UsageError{name + " needs a value"};
       given.values.push_back(args[++i]);
     }
-    if (spec->kind == OptionSpec::kList) {
+    if (form->kind == OptionForm::kList) {
       while (i + 1 < args.size() && !isOptionWord(args[i + 1])) given.values.push_back(args[++i]);
     }
-    if (!spec->repeatable) {
+    if (!form->repeatable) {
       for (const GivenOption& earlier : words.options) {
         if (earlier.name == name) {
           throw UsageError{name + " is given twice ('" + earlier.Text() + "' and '" + given.Text() + "'): give it once"};
@@ -71,10 +71,10 @@ CommandWords ReadCommandWords(const std::vector<std::string>& args, const std::v
 }
 
 int ReadCommandOptions(const std::string& command, const std::vector<std::string>& args,
-                       const std::vector<OptionSpec>& specs, size_t maxOperands, const char* help,
+                       const std::vector<OptionForm>& forms, size_t maxOperands, const char* help,
                        const std::function<void(const CommandWords&)>& parse, std::ostream& out, std::ostream& err) {
   try {
-    const CommandWords words = ReadCommandWords(args, specs, maxOperands);
+    const CommandWords words = ReadCommandWords(args, forms, maxOperands);
     if (words.help) {
       out << help;
       return kExitOk;

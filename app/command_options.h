@@ -16,7 +16,7 @@ struct UsageError {
   std::string message;
 };
 
-struct OptionSpec {
+struct OptionForm {
   enum Kind {
     kFlag,   // no value
     kValue,  // exactly one value
@@ -41,19 +41,19 @@ struct CommandWords {
   std::vector<std::string> operands;  // the words that are not options (the scene file of `scene`)
 };
 
-// Reads `args` against `specs`, allowing at most `maxOperands` words that are not options. Throws
+// Reads `args` against `forms`, allowing at most `maxOperands` words that are not options. Throws
 // UsageError naming the word at fault.
-CommandWords ReadCommandWords(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs,
+CommandWords ReadCommandWords(const std::vector<std::string>& args, const std::vector<OptionForm>& forms,
                               size_t maxOperands = 0);
 
 // True for "-h" and "--help".
 bool IsHelpWord(const std::string& word);
 
-// How every command starts: reads `args` against `specs` (at most `maxOperands` operands) and hands
+// How every command starts: reads `args` against `forms` (at most `maxOperands` operands) and hands
 // the words to `parse`, which fills the command's options and may throw UsageError. Returns
 // kCarryOn when the command should run; otherwise the exit code to end with, having printed `help`
 // on `out` (for -h or --help, kExitOk) or "velomorph <command>: <message>" on `err` (kExitUsage).
 constexpr int kCarryOn = -1;
 int ReadCommandOptions(const std::string& command, const std::vector<std::string>& args,
-                       const std::vector<OptionSpec>& specs, size_t maxOperands, const char* help,
+                       const std::vector<OptionForm>& forms, size_t maxOperands, const char* help,
                        const std::function<void(const CommandWords&)>& parse, std::ostream& out, std::ostream& err);

@@ -71,12 +71,7 @@ bool writeStandardOutput(const FilePieces& content, std::string& r_error) {
 // The folder a new file for `path` is made in: a destination that is a link is written where the
 // link points.
 fs::path folderWritten(const std::string& path) {
-  std::error_code ec;
-  fs::path file = FilePath(path);
-  if (fs::is_symlink(fs::symlink_status(file, ec))) {
-    const fs::path resolved = fs::weakly_canonical(file, ec);
-    if (!ec) file = resolved;
-  }
+  const fs::path file = ReplacedFile(path);
   return file.parent_path().empty() ? fs::path(".") : file.parent_path();
 }
 

@@ -69,9 +69,9 @@ std::string pointText(const Point3& p) {
 int RunGizmoCommand(const std::vector<std::string>& args, const std::string& pluginPath, std::ostream& out,
                     std::ostream& err) {
   GizmoOptions options;
-  std::vector<OptionSpec> specs = {{"--node-scale"}, {"--view"}, {"--svg"}};
-  for (const OptionSpec& s : ParameterOptionSpecs({"--axis", "--direction", "--offset", "--size", "--set"})) specs.push_back(s);
-  if (int stop = ReadCommandOptions("gizmo", args, specs, 0, kHelp,
+  std::vector<OptionForm> forms = {{"--node-scale"}, {"--view"}, {"--svg"}};
+  for (const OptionForm& s : ParameterOptionForms({"--axis", "--direction", "--offset", "--size", "--set"})) forms.push_back(s);
+  if (int stop = ReadCommandOptions("gizmo", args, forms, 0, kHelp,
                                      [&](const CommandWords& words) { options = parseOptions(words); }, out, err);
       stop != kCarryOn)
     return stop;

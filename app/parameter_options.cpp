@@ -46,16 +46,16 @@ const FriendlyOption* findFriendly(const std::string& option) {
 
 }  // namespace
 
-std::vector<OptionSpec> ParameterOptionSpecs(const std::vector<std::string>& names) {
-  std::vector<OptionSpec> specs;
+std::vector<OptionForm> ParameterOptionForms(const std::vector<std::string>& names) {
+  std::vector<OptionForm> forms;
   for (const std::string& name : names) {
     if (name == "--set") {
-      specs.push_back({"--set", OptionSpec::kValue, true});
+      forms.push_back({"--set", OptionForm::kValue, true});
     } else if (const FriendlyOption* f = findFriendly(name)) {
-      specs.push_back({name, f->flagValue != nullptr ? OptionSpec::kFlag : OptionSpec::kValue, false});
+      forms.push_back({name, f->flagValue != nullptr ? OptionForm::kFlag : OptionForm::kValue, false});
     }
   }
-  return specs;
+  return forms;
 }
 
 bool ParameterSettings::Take(const GivenOption& option) {

@@ -11,9 +11,9 @@
 #include "command_options.h"
 #include "iparamb2.h"
 
-// The specs of the named friendly options, for a command's option list; "--set" is among them
+// The forms of the named friendly options, for a command's option list; "--set" is among them
 // when named. Every option in the list must be one ParameterSettings knows.
-std::vector<OptionSpec> ParameterOptionSpecs(const std::vector<std::string>& names);
+std::vector<OptionForm> ParameterOptionForms(const std::vector<std::string>& names);
 
 class ParameterSettings {
  public:

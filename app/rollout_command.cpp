@@ -49,13 +49,13 @@ struct RolloutOptions {
   std::string svg;
 };
 
-std::vector<OptionSpec> optionSpecs() {
-  std::vector<OptionSpec> specs = {{"--scene"}, {"--node"}, {"--target"}, {"--input"}, {"--as"}, {"--scale"}, {"--svg"}};
-  for (const OptionSpec& s : ParameterOptionSpecs({"--operation", "--axis", "--offset", "--direction", "--align-center",
+std::vector<OptionForm> optionForms() {
+  std::vector<OptionForm> forms = {{"--scene"}, {"--node"}, {"--target"}, {"--input"}, {"--as"}, {"--scale"}, {"--svg"}};
+  for (const OptionForm& s : ParameterOptionForms({"--operation", "--axis", "--offset", "--direction", "--align-center",
                                                    "--align-centre", "--set"})) {
-    specs.push_back(s);
+    forms.push_back(s);
   }
-  return specs;
+  return forms;
 }
 
 RolloutOptions parseOptions(const CommandWords& words) {
@@ -138,7 +138,7 @@ int countDisabled(HWND dialog) {
 int RunRolloutCommand(const std::vector<std::string>& args, const std::string& pluginPath, std::ostream& out,
                       std::ostream& err) {
   RolloutOptions options;
-  if (int stop = ReadCommandOptions("rollout", args, optionSpecs(), 0, kHelp,
+  if (int stop = ReadCommandOptions("rollout", args, optionForms(), 0, kHelp,
                                      [&](const CommandWords& words) { options = parseOptions(words); }, out, err);
       stop != kCarryOn)
     return stop;

@@ -2,8 +2,10 @@
 // count), and by their resolved path where an output does not exist yet.
 #include "run_files.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "exit_codes.h"
 #include "file_bytes.h"
@@ -13,20 +15,36 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool sameFile(const std::string& a, const std::string& b) {
+// What is known of a path once, before it is compared with every other of the run.
+struct Identity {
+  fs::path path;     // as given
+  bool exists = false;
+  bool regular = false;
+  std::uintmax_t size = 0;
+  fs::path resolved;  // for a path that does not exist yet: absolute, with the links in its folders followed
+};
+
+Identity identityOf(const std::string& path) {
   std::error_code ec;
-  const fs::file_status statusA = fs::status(FilePath(a), ec);
-  const fs::file_status statusB = fs::status(FilePath(b), ec);
-  const bool existsA = fs::exists(statusA), existsB = fs::exists(statusB);
-  if (existsA != existsB) return false;
-  if (existsA) {
-    if (!fs::is_regular_file(statusA) || !fs::is_regular_file(statusB)) return false;
-    return fs::equivalent(FilePath(a), FilePath(b), ec) && !ec;
+  Identity id;
+  id.path = FilePath(path);
+  const fs::file_status status = fs::status(id.path, ec);
+  id.exists = fs::exists(status);
+  id.regular = fs::is_regular_file(status);
+  if (id.regular) id.size = fs::file_size(id.path, ec);
+  if (!id.exists) id.resolved = fs::weakly_canonical(fs::absolute(id.path, ec), ec);
+  return id;
+}
+
+bool sameFile(const Identity& a, const Identity& b) {
+  if (a.exists != b.exists) return false;
+  // Devices and pipes are not compared; two names of one file have one size, so most pairs of
+  // existing files are told apart without asking the system.
+  if (a.exists) {
+    std::error_code ec;
+    return a.regular && b.regular && a.size == b.size && fs::equivalent(a.path, b.path, ec) && !ec;
   }
-  // Neither exists yet: the same resolved path (links in the folders followed) is the same file.
-  const fs::path resolvedA = fs::weakly_canonical(fs::absolute(FilePath(a), ec), ec);
-  const fs::path resolvedB = fs::weakly_canonical(fs::absolute(FilePath(b), ec), ec);
-  return resolvedA == resolvedB;
+  return a.resolved == b.resolved;
 }
 
 }  // namespace
@@ -51,6 +69,9 @@ std::string RunFiles::Clash() const {
       }
     }
   }
+  std::vector<Identity> identities;
+  identities.reserve(entries_.size());
+  for (const Entry& entry : entries_) identities.push_back(identityOf(entry.path));
   for (size_t i = 0; i < entries_.size(); ++i) {
     const Entry& output = entries_[i];
     if (!output.output || IsStandardStream(output.path)) continue;
@@ -58,7 +79,7 @@ std::string RunFiles::Clash() const {
       const Entry& other = entries_[j];
       if (j == i || (other.output && j > i) || IsStandardStream(other.path)) continue;  // each pair of outputs once
       if (!other.output && !output.mayReplace.empty() && other.path == output.mayReplace) continue;
-      if (sameFile(output.path, other.path)) {
+      if (sameFile(identities[i], identities[j])) {
         return output.role + " " + output.path + " is the same file as " + other.role + " " + other.path;
       }
     }

@@ -56,14 +56,14 @@ struct SceneOptions {
 
 enum Phase { kRead, kCallAndSet, kEvaluate, kWrite, kSave };
 
-std::vector<OptionSpec> optionSpecs() {
-  std::vector<OptionSpec> specs = {{"--call", OptionSpec::kValue, true}, {"--out-dir"}, {"--save"},
-                                   {"--timings", OptionSpec::kFlag}, {"--quiet", OptionSpec::kFlag}};
-  for (const OptionSpec& s : ParameterOptionSpecs({"--operation", "--axis", "--offset", "--direction", "--align-center",
+std::vector<OptionForm> optionForms() {
+  std::vector<OptionForm> forms = {{"--call", OptionForm::kValue, true}, {"--out-dir"}, {"--save"},
+                                   {"--timings", OptionForm::kFlag}, {"--quiet", OptionForm::kFlag}};
+  for (const OptionForm& s : ParameterOptionForms({"--operation", "--axis", "--offset", "--direction", "--align-center",
                                                    "--align-centre", "--set"})) {
-    specs.push_back(s);
+    forms.push_back(s);
   }
-  return specs;
+  return forms;
 }
 
 SceneOptions parseOptions(const CommandWords& words) {
@@ -235,7 +235,7 @@ struct SceneCleaner {
 int RunSceneCommand(const std::vector<std::string>& args, const std::string& pluginPath, std::ostream& out,
                     std::ostream& err) {
   SceneOptions options;
-  if (int stop = ReadCommandOptions("scene", args, optionSpecs(), 1, kHelp,
+  if (int stop = ReadCommandOptions("scene", args, optionForms(), 1, kHelp,
                                      [&](const CommandWords& words) { options = parseOptions(words); }, out, err);
       stop != kCarryOn)
     return stop;

@@ -57,16 +57,6 @@ std::string temporaryNameIn(const std::filesystem::path& folder) {
   return (folder / leaf).u8string();
 }
 
-// The file a write replaces: the destination, or for a link the file it leads to (which may not
-// exist yet).
-std::filesystem::path replacedFile(const std::string& path) {
-  std::error_code ec;
-  const std::filesystem::path given = FilePath(path);
-  if (!std::filesystem::is_symlink(std::filesystem::symlink_status(given, ec))) return given;
-  std::filesystem::path target = std::filesystem::weakly_canonical(given, ec);
-  return ec ? given : target;
-}
-
 }  // namespace
 
 #if defined(_WIN32)
@@ -324,6 +314,14 @@ std::string writeDirectly(const std::string& path, const FilePieces& content) {
 
 }  // namespace
 
+std::filesystem::path ReplacedFile(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path given = FilePath(path);
+  if (!std::filesystem::is_symlink(std::filesystem::symlink_status(given, ec))) return given;
+  std::filesystem::path target = std::filesystem::weakly_canonical(given, ec);
+  return ec ? given : target;
+}
+
 std::string WriteFileReplacing(const std::string& path, std::string_view bytes) {
   return WriteFileReplacing(path, [bytes](const std::function<bool(std::string_view)>& put) { return put(bytes); });
 }
@@ -337,7 +335,7 @@ std::string WriteFileReplacing(const std::string& path, const FilePieces& conten
   }
   if (std::string problem = WriteProblem(path); !problem.empty()) return problem;
 
-  const std::filesystem::path replaced = replacedFile(path);
+  const std::filesystem::path replaced = ReplacedFile(path);
   const std::string destination = replaced.u8string();
   std::string temporary;
   std::FILE* file = nullptr;

@@ -28,6 +28,10 @@ std::filesystem::path FilePath(const std::string& path);
 std::string ReadRegularFile(const std::string& path, size_t maxBytes, std::string& r_bytes,
                             std::string_view requiredStart = {}, const char* startMismatch = nullptr);
 
+// The file a write to `path` replaces: `path` itself, or for a link the file it leads to (which
+// may not exist yet). Its folder is where the write's temporary file is made.
+std::filesystem::path ReplacedFile(const std::string& path);
+
 // Why `path` cannot be written, or empty: it is a folder, or an existing file the user may not
 // write (no write permission, or no write bit at all, which protects it even from an administrator).
 // A missing file is writable here; whether its folder is shows only when it is made.
