@@ -184,7 +184,9 @@ std::string countMismatch(const std::string& input, size_t inputCount, const std
 
 // What every input of the run shares: the base mesh, the selections and the asymmetry mesh.
 struct SharedInputs {
-  ObjMesh base;
+  ObjMesh base;  // until the target object is built
+  size_t baseVertexCount = 0;
+  PositionsView basePositions;  // the target object's, for each input's summary
   std::vector<float> selection;
   std::vector<float> baseSelection;
   ObjMesh asymmetry;
@@ -258,18 +260,18 @@ int setUpScene(const ApplyOptions& options, SharedInputs& shared, SymmetryScene&
     outcome.Fail(kExitUnreadable, StreamName(options.target, true) + ": " + error);
     return outcome.exitCode();
   }
-  // From here on the host object is the base: of its file only the positions stay, for each
-  // input's summary.
-  std::vector<Point3> basePositions = std::move(shared.base.positions);
-  shared.base = ObjMesh();
-  shared.base.positions = std::move(basePositions);
+  // From here on the host object is the base. (Moved out, not assigned over: assigning would keep
+  // the file's bytes.)
+  { ObjMesh done = std::move(shared.base); }
+  shared.baseVertexCount = size_t(ObjectVertexCount(targetObject));
   if (!shared.baseSelection.empty()) ApplyVertexSelection(targetObject, shared.baseSelection);
+  shared.basePositions = ObjectPositionsView(targetObject);
   scene.AddTarget(NodeNameForFile(options.target), targetObject);
   if (!options.asymmetry.empty()) {
     Object* asym = BuildHostObject(shared.asymmetry, MeshKind::Triangle, error);
     INode* asymNodeRef = scene.AddNode(NodeNameForFile(options.asymmetry), asym);
     scene.params()->SetValue(kAsymNodeParam, 0, asymNodeRef);
-    shared.asymmetry = ObjMesh();
+    { ObjMesh done = std::move(shared.asymmetry); }
   }
   if (!options.settings.ApplyTo(scene.params(), error)) {
     progress.Say("velomorph apply: " + error);
@@ -344,14 +346,14 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
       outcome.Fail(kExitUnreadable, input.error);
       continue;
     }
-    if (input.mesh.positions.size() != shared.base.positions.size()) {
+    if (input.mesh.positions.size() != shared.baseVertexCount) {
       outcome.Fail(kExitMismatch,
-                   countMismatch(path, input.mesh.positions.size(), options.target, shared.base.positions.size()));
+                   countMismatch(path, input.mesh.positions.size(), options.target, shared.baseVertexCount));
       continue;
     }
     Object* obj = BuildHostObject(input.mesh, options.kind, error);
-    // The writer needs only the input's text and positions; its faces now live in the host object.
-    DropTopology(input.mesh);
+    // From here on the host object holds the input's geometry; the writer reads the positions there.
+    KeepOnlyWhatRewritingNeeds(input.mesh);
     if (obj == nullptr) {
       outcome.Fail(kExitUnreadable, name + ": " + error);
       continue;
@@ -378,9 +380,27 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
       outcome.Fail(kExitModifierFailed, name + ": " + MSTR(GetCOREInterface()->Reports().back()).ToUTF8());
       continue;
     }
-    const std::vector<Point3> result = ObjectPositions(evaluated);
+    // Read in place: nothing evaluates the node again until the result is written.
+    const PositionsView result = ObjectPositionsView(evaluated);
+    const PositionsView asRead = ObjectPositionsView(obj);
     std::vector<float> resultSelection;
     if (!options.selectionOut.empty()) resultSelection = ObjectSelectionWeights(evaluated);
+
+    const std::string destination = resultPath(options, path);
+    progress.Show(status + ": writing " + StreamName(destination, false));
+    times.Start();
+    const bool written = WriteObjWithPositions(input.mesh, asRead, result, destination, error);
+    if (!written) {
+      outcome.Fail(kExitWriteFailed, error);
+    } else if (!options.selectionOut.empty() && !WriteSelectionFile(resultSelection, options.selectionOut, error)) {
+      outcome.Fail(kExitWriteFailed, error);
+    }
+    times.Stop(kWrite);
+    if (written && !options.quiet) {
+      const ApplySummary summary = SummarizeApply(shared.basePositions, asRead, result, setup);
+      progress.Say("velomorph: " + name + " -> " + StreamName(destination, false) + ": " + summary.line);
+      if (!summary.warning.empty()) progress.Say("velomorph: warning: " + name + ": " + summary.warning);
+    }
     if (options.timings) {
       // The same work again with the target and partners held, then the frozen result replayed.
       scene.Call(L"reset");
@@ -393,22 +413,6 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
       scene.Evaluate(node);
       times.Stop(kReplay);
       scene.params()->SetValue(kConstantUpdateParam, 0, constant);
-    }
-
-    const std::string destination = resultPath(options, path);
-    progress.Show(status + ": writing " + StreamName(destination, false));
-    times.Start();
-    const bool written = WriteObjWithPositions(input.mesh, result, destination, error);
-    if (!written) {
-      outcome.Fail(kExitWriteFailed, error);
-    } else if (!options.selectionOut.empty() && !WriteSelectionFile(resultSelection, options.selectionOut, error)) {
-      outcome.Fail(kExitWriteFailed, error);
-    }
-    times.Stop(kWrite);
-    if (written && !options.quiet) {
-      const ApplySummary summary = SummarizeApply(shared.base.positions, input.mesh.positions, result, setup);
-      progress.Say("velomorph: " + name + " -> " + StreamName(destination, false) + ": " + summary.line);
-      if (!summary.warning.empty()) progress.Say("velomorph: warning: " + name + ": " + summary.warning);
     }
   }
   const size_t failedInputs = outcome.failures();

@@ -13,12 +13,13 @@ double distance(const Point3& a, const Point3& b) {
   return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
-double largestExtent(const std::vector<Point3>& points) {
+double largestExtent(PositionsView points) {
   double extent = 0.0;
   for (int k = 0; k < 3; ++k) {
     float low = 0.0f, high = 0.0f;
     bool any = false;
-    for (const Point3& p : points) {
+    for (size_t i = 0; i < points.size(); ++i) {
+      const Point3& p = points[i];
       if (!std::isfinite(p[k])) continue;
       low = any ? std::min(low, p[k]) : p[k];
       high = any ? std::max(high, p[k]) : p[k];
@@ -41,8 +42,7 @@ std::string sideText(const MirrorSetup& setup, bool negative) {
 
 }  // namespace
 
-ApplySummary SummarizeApply(const std::vector<Point3>& base, const std::vector<Point3>& input,
-                            const std::vector<Point3>& result, const MirrorSetup& setup) {
+ApplySummary SummarizeApply(PositionsView base, PositionsView input, PositionsView result, const MirrorSetup& setup) {
   const size_t n = std::min({base.size(), input.size(), result.size()});
   const double tolerance = kSculptedShareOfSize * largestExtent(base);
   const bool negativeWritten = setup.direction == 0;

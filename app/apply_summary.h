@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "point3.h"
+#include "positions_view.h"
 
 struct MirrorSetup {
   int operation = 0;  // 0 mirror, 1 flip, 2 reset
@@ -26,5 +26,4 @@ struct ApplySummary {
 constexpr double kSculptedShareOfSize = 1e-6;
 
 // `base`, `input` and `result` share one vertex order.
-ApplySummary SummarizeApply(const std::vector<Point3>& base, const std::vector<Point3>& input,
-                            const std::vector<Point3>& result, const MirrorSetup& setup);
+ApplySummary SummarizeApply(PositionsView base, PositionsView input, PositionsView result, const MirrorSetup& setup);

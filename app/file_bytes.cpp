@@ -96,9 +96,10 @@ std::string InFolder(const std::string& folder, const std::string& name) {
   return folder + "/" + name;
 }
 
-bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string& r_bytes, std::string& r_error) {
+bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string& r_bytes, std::string& r_error,
+                   FileStamp* r_stamp) {
   if (IsStandardStream(path)) return readStandardInput(maxBytes, r_bytes, r_error);
-  return named(path, ReadRegularFile(path, maxBytes, r_bytes), r_error);
+  return named(path, ReadRegularFile(path, maxBytes, r_bytes, {}, nullptr, r_stamp), r_error);
 }
 
 bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string& r_error) {

@@ -24,8 +24,10 @@ std::string InFolder(const std::string& folder, const std::string& name);
 // Reads every byte of `path` into r_bytes (replacing its contents). `path` must be a regular file of
 // at most maxBytes bytes: anything else is refused before a byte is read, so a pipe cannot hang the
 // run and a hostile or mistaken input cannot exhaust memory. Standard input ("-") is read up to the
-// same limit and refused beyond it. Returns false with r_error set on any failure.
-bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string& r_bytes, std::string& r_error);
+// same limit and refused beyond it. Returns false with r_error set on any failure. `r_stamp`, when
+// given, receives the file's stamp (see ReadFileAgain); standard input has none and leaves it as it was.
+bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string& r_bytes, std::string& r_error,
+                   FileStamp* r_stamp = nullptr);
 
 // Writes `bytes` as the whole content of `path` through WriteFileReplacing: an existing file is
 // replaced only once the new content is completely written, keeps its permissions, and is refused

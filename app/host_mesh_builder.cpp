@@ -22,21 +22,21 @@ TriObject* buildTriObject(const ObjMesh& source) {
   Mesh& mesh = obj->GetMesh();
   mesh.setNumVerts(int(source.positions.size()));
   for (size_t i = 0; i < source.positions.size(); ++i) mesh.verts[i] = source.positions[i];
-  ObjTriangles triangles = TriangulateInOrder(source);
-  mesh.setNumFaces(int(triangles.vertex.size()));
-  for (size_t f = 0; f < triangles.vertex.size(); ++f) {
-    const auto& v = triangles.vertex[f];
-    mesh.faces[f].setVerts(v[0], v[1], v[2]);
-  }
-  if (!source.texCoords.empty()) {
+  mesh.setNumFaces(int(TriangleCount(source)));
+  const bool textured = !source.texCoords.empty();
+  if (textured) {
     mesh.setMapSupport(1, TRUE);
     mesh.setNumMapVerts(1, int(source.texCoords.size()));
     for (size_t k = 0; k < source.texCoords.size(); ++k) mesh.mapVerts(1)[k] = source.texCoords[k];
-    for (size_t f = 0; f < triangles.texCoord.size(); ++f) {
-      const auto& t = triangles.texCoord[f];
-      if (t[0] >= 0) mesh.mapFaces(1)[f].setTVerts(t[0], t[1], t[2]);
-    }
   }
+  const int* vertex = source.cornerVertex.data();
+  const int* texCoord = source.cornerTexCoord.data();
+  int triangle = 0;
+  ForEachTriangleInOrder(source, [&](int, int c0, int c1, int c2) {
+    mesh.faces[triangle].setVerts(vertex[c0], vertex[c1], vertex[c2]);
+    if (textured && texCoord[c0] >= 0) mesh.mapFaces(1)[triangle].setTVerts(texCoord[c0], texCoord[c1], texCoord[c2]);
+    ++triangle;
+  });
   return obj;
 }
 
@@ -100,6 +100,19 @@ std::vector<Point3> ObjectPositions(Object* obj) {
     for (int i = 0; i < patch->patch.numVerts; ++i) out.push_back(patch->patch.verts[i].p);
   }
   return out;
+}
+
+PositionsView ObjectPositionsView(Object* obj) {
+  if (auto* tri = dynamic_cast<TriObject*>(obj)) {
+    return PositionsView(tri->mesh.verts, size_t(tri->mesh.numVerts), sizeof(Point3));
+  }
+  if (auto* poly = dynamic_cast<PolyObject*>(obj); poly != nullptr && poly->mm.numv > 0) {
+    return PositionsView(&poly->mm.P(0), size_t(poly->mm.numv), sizeof(MNVert));
+  }
+  if (auto* patch = dynamic_cast<PatchObject*>(obj); patch != nullptr && patch->patch.numVerts > 0) {
+    return PositionsView(&patch->patch.verts[0].p, size_t(patch->patch.numVerts), sizeof(PatchVert));
+  }
+  return PositionsView();
 }
 
 int ObjectVertexCount(Object* obj) {

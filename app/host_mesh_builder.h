@@ -8,6 +8,7 @@
 
 #include "obj_mesh_file.h"
 #include "object.h"
+#include "positions_view.h"
 
 enum class MeshKind { Triangle, Polygon, Patch };
 
@@ -20,6 +21,8 @@ Object* BuildHostObject(const ObjMesh& mesh, MeshKind kind, std::string& r_error
 
 // Vertex positions of a host object (mesh vertices, polygon vertices or patch corners), in order.
 std::vector<Point3> ObjectPositions(Object* obj);
+// The same read in place: valid while the object lives and keeps its vertex count.
+PositionsView ObjectPositionsView(Object* obj);
 int ObjectVertexCount(Object* obj);
 
 // Sets the object's vertex selection from one weight per vertex: weight 1 selects the vertex,

@@ -585,9 +585,15 @@ ObjReadResult parseSource(std::string&& source, const std::string& name) {
 
 ObjReadResult ReadObjFile(const std::string& path) {
   std::string bytes;
+  FileStamp stamp;
   ObjReadResult result;
-  if (!ReadFileBytes(path, kMaxObjFileBytes, bytes, result.error)) return result;
-  return parseSource(std::move(bytes), StreamName(path, true));
+  if (!ReadFileBytes(path, kMaxObjFileBytes, bytes, result.error, &stamp)) return result;
+  result = parseSource(std::move(bytes), StreamName(path, true));
+  if (result.ok && !IsStandardStream(path)) {
+    result.mesh.sourceFile = path;
+    result.mesh.sourceStamp = stamp;
+  }
+  return result;
 }
 
 ObjReadResult ParseObjText(std::string_view text, const std::string& name) {
@@ -597,7 +603,7 @@ ObjReadResult ParseObjText(std::string_view text, const std::string& name) {
 namespace {
 
 // Why `positions` cannot be written over `source`, or empty.
-std::string positionsProblem(const ObjMesh& source, const std::vector<Point3>& positions) {
+std::string positionsProblem(const ObjMesh& source, PositionsView positions) {
   if (positions.size() != source.coordStart.size()) {
     return "cannot write " + std::to_string(positions.size()) + " positions over a mesh file of " +
            std::to_string(source.coordStart.size()) + " vertices";
@@ -611,39 +617,140 @@ std::string positionsProblem(const ObjMesh& source, const std::vector<Point3>& p
   return std::string();
 }
 
-// The rewritten text in pieces of about a megabyte; false as soon as `put` refuses one.
-bool formatInPieces(const ObjMesh& source, const std::vector<Point3>& positions,
-                    const std::function<bool(std::string_view)>& put) {
-  constexpr size_t kPiece = size_t(1) << 20;
-  std::string piece;
-  piece.reserve(kPiece + 256);
-  const std::string_view text = source.source;
-  size_t copied = 0;
-  for (size_t i = 0; i < positions.size(); ++i) {
-    const Point3& read = source.positions[i];
-    const Point3& written = positions[i];
-    // An unmoved vertex's line is copied with the text around it, without looking at its tokens.
-    if (sameBits(written.x, read.x) && sameBits(written.y, read.y) && sameBits(written.z, read.z)) continue;
-    StatementScanner scanner(text, source.coordStart[i]);
-    for (int axis = 0; axis < 3; ++axis) {
-      Token token;
-      scanner.NextArgument(token);
-      const float value = written[axis];
-      if (sameBits(value, read[axis])) continue;
-      piece.append(text.substr(copied, token.offset - copied));
-      AppendFloat(piece, value);
-      copied = token.offset + token.text.size();
-      if (piece.size() >= kPiece) {
-        if (!put(piece)) return false;
-        piece.clear();
-      }
+using Put = std::function<bool(std::string_view)>;
+
+// Writes the source with new coordinates as its bytes stream past, so they may come whole from
+// memory or a megabyte at a time from the file read again. Only the coordinates that changed are
+// touched: everything between them is handed on as it came. The output goes to `put` in pieces
+// of about a megabyte.
+class CoordinateRewriter {
+ public:
+  CoordinateRewriter(const ObjMesh& source, PositionsView asRead, PositionsView written, const Put& put)
+      : coordStart_(source.coordStart), asRead_(asRead), written_(written), put_(put) {
+    piece_.reserve(kPiece + 256);
+  }
+
+  // The source's next bytes. False once `put` has refused a piece.
+  bool Take(std::string_view bytes) {
+    size_t used = 0;
+    // A statement cut by the end of the last bytes is completed line by line.
+    while (!carry_.empty() && used < bytes.size() && ok_) {
+      const size_t lineEnd = bytes.find('\n', used);
+      const size_t upTo = lineEnd == std::string_view::npos ? bytes.size() : lineEnd + 1;
+      carry_.append(bytes.substr(used, upTo - used));
+      used = upTo;
+      const size_t stop = rewriteWithin(carry_, carryStart_, false);
+      carry_.erase(0, stop);
+      carryStart_ += stop;
+    }
+    if (carry_.empty() && used < bytes.size() && ok_) {
+      const std::string_view rest = bytes.substr(used);
+      const size_t stop = rewriteWithin(rest, taken_ + used, false);
+      carry_.assign(rest.substr(stop));
+      carryStart_ = taken_ + used + stop;
+    }
+    taken_ += bytes.size();
+    return ok_;
+  }
+
+  // After the last bytes. False when `put` refused a piece or the bytes ended before the last
+  // vertex that moved.
+  bool Finish() {
+    if (ok_ && !carry_.empty()) rewriteWithin(carry_, carryStart_, true);
+    if (ok_ && !piece_.empty()) ok_ = put_(piece_);
+    skipUnmoved();
+    return ok_ && next_ == coordStart_.size();
+  }
+
+ private:
+  static constexpr size_t kPiece = size_t(1) << 20;
+
+  bool moved(size_t i, int axis) const { return !sameBits(written_[i][axis], asRead_[i][axis]); }
+  void skipUnmoved() {
+    while (next_ < coordStart_.size() && !moved(next_, 0) && !moved(next_, 1) && !moved(next_, 2)) ++next_;
+  }
+
+  void emit(std::string_view bytes) {
+    if (!ok_ || bytes.empty()) return;
+    if (bytes.size() >= kPiece) {
+      // A long stretch of untouched text is handed on without a copy.
+      ok_ = (piece_.empty() || put_(piece_)) && put_(bytes);
+      piece_.clear();
+      return;
+    }
+    piece_.append(bytes);
+    if (piece_.size() >= kPiece) {
+      ok_ = put_(piece_);
+      piece_.clear();
     }
   }
-  // What is left is already in the source: handed on without a copy.
-  return put(piece) && put(text.substr(copied));
+
+  // Rewrites the moved vertices whose statements lie in `data`, the source's bytes from offset
+  // `start` on, and emits everything around them. Returns data.size(), or, unless `last`, the
+  // offset in `data` of a moved vertex's coordinates that may run on past its end; what comes from
+  // there on is not emitted.
+  size_t rewriteWithin(std::string_view data, size_t start, bool last) {
+    size_t emitted = 0;
+    for (skipUnmoved(); next_ < coordStart_.size() && ok_; ++next_, skipUnmoved()) {
+      const size_t at = coordStart_[next_] - start;
+      if (at >= data.size()) break;
+      StatementScanner scanner(data, at);
+      Token tokens[3];
+      int found = 0;
+      while (found < 3 && scanner.NextArgument(tokens[found])) ++found;
+      const bool cut = found < 3 || tokens[2].offset + tokens[2].text.size() == data.size();
+      if (cut && !last) {
+        emit(data.substr(emitted, at - emitted));
+        return at;
+      }
+      for (int axis = 0; axis < found; ++axis) {
+        if (!moved(next_, axis)) continue;
+        emit(data.substr(emitted, tokens[axis].offset - emitted));
+        number_.clear();
+        AppendFloat(number_, written_[next_][axis]);
+        emit(number_);
+        emitted = tokens[axis].offset + tokens[axis].text.size();
+      }
+    }
+    emit(data.substr(emitted));
+    return data.size();
+  }
+
+  const std::vector<uint32_t>& coordStart_;
+  PositionsView asRead_;
+  PositionsView written_;
+  const Put& put_;
+  bool ok_ = true;
+  size_t next_ = 0;          // the next vertex to look at
+  size_t taken_ = 0;         // bytes taken so far
+  std::string carry_;        // a moved vertex's statement cut by the end of the bytes taken
+  size_t carryStart_ = 0;    // its offset in the source
+  std::string piece_;
+  std::string number_;
+};
+
+// The rewritten file handed to `put`; false with r_problem set when the source cannot be read
+// again, and false without it when `put` refused a piece.
+bool rewrite(const ObjMesh& source, PositionsView asRead, PositionsView written, const Put& put,
+             std::string& r_problem) {
+  return RewriteObjInPieces(
+      source, asRead, written,
+      [&](const Put& take) {
+        if (!source.sourceLetGo) return take(source.source);
+        r_problem = ReadFileAgain(source.sourceFile, source.sourceStamp, take);
+        if (!r_problem.empty()) r_problem = source.sourceFile + ": " + r_problem;
+        return r_problem.empty();
+      },
+      put);
 }
 
 }  // namespace
+
+bool RewriteObjInPieces(const ObjMesh& source, PositionsView asRead, PositionsView positions,
+                        const FilePieces& sourceBytes, const std::function<bool(std::string_view)>& put) {
+  CoordinateRewriter rewriter(source, asRead, positions, put);
+  return sourceBytes([&](std::string_view bytes) { return rewriter.Take(bytes); }) && rewriter.Finish();
+}
 
 bool FormatObjWithPositions(const ObjMesh& source, const std::vector<Point3>& positions,
                             std::string& r_text, std::string& r_error) {
@@ -651,49 +758,54 @@ bool FormatObjWithPositions(const ObjMesh& source, const std::vector<Point3>& po
   if (!r_error.empty()) return false;
   r_text.clear();
   r_text.reserve(source.source.size() + positions.size() * 8);
-  return formatInPieces(source, positions, [&](std::string_view piece) {
-    r_text.append(piece);
-    return true;
-  });
+  return rewrite(
+      source, source.positions, positions,
+      [&](std::string_view piece) {
+        r_text.append(piece);
+        return true;
+      },
+      r_error);
 }
 
-bool WriteObjWithPositions(const ObjMesh& source, const std::vector<Point3>& positions,
+bool WriteObjWithPositions(const ObjMesh& source, PositionsView asRead, PositionsView positions,
                            const std::string& path, std::string& r_error) {
   if (std::string problem = positionsProblem(source, positions); !problem.empty()) {
     r_error = path + ": " + problem;
     return false;
   }
+  std::string sourceProblem;
   try {
-    return WriteFilePieces(
-        path, [&](const std::function<bool(std::string_view)>& put) { return formatInPieces(source, positions, put); },
+    const bool written = WriteFilePieces(
+        path,
+        [&](const Put& put) { return rewrite(source, asRead, positions, put, sourceProblem); },
         r_error);
+    // The write failed because its source did: that is what the user must hear.
+    if (!sourceProblem.empty()) r_error = sourceProblem + "; " + path + " was not written";
+    return written;
   } catch (const std::bad_alloc&) {
     r_error = path + ": not enough memory to write it";
     return false;
   }
 }
 
-void DropTopology(ObjMesh& mesh) {
-  mesh.texCoords = {};
-  mesh.faceStart = {0};
-  mesh.cornerVertex = {};
-  mesh.cornerTexCoord = {};
+bool WriteObjWithPositions(const ObjMesh& source, const std::vector<Point3>& positions, const std::string& path,
+                           std::string& r_error) {
+  return WriteObjWithPositions(source, source.positions, positions, path, r_error);
 }
 
-ObjTriangles TriangulateInOrder(const ObjMesh& mesh) {
-  ObjTriangles triangles;
-  const size_t count = mesh.cornerVertex.size() - 2 * static_cast<size_t>(mesh.NumFaces());
-  triangles.vertex.reserve(count);
-  triangles.texCoord.reserve(count);
-  triangles.sourceFace.reserve(count);
-  for (int face = 0; face < mesh.NumFaces(); ++face) {
-    const int c0 = mesh.faceStart[face];
-    for (int c = c0 + 1; c + 1 < mesh.faceStart[face + 1]; ++c) {
-      triangles.vertex.push_back({mesh.cornerVertex[c0], mesh.cornerVertex[c], mesh.cornerVertex[c + 1]});
-      triangles.texCoord.push_back(
-          {mesh.cornerTexCoord[c0], mesh.cornerTexCoord[c], mesh.cornerTexCoord[c + 1]});
-      triangles.sourceFace.push_back(face);
-    }
+void KeepOnlyWhatRewritingNeeds(ObjMesh& mesh) {
+  // Swapped with empty arrays: assigning {} would keep the memory.
+  std::vector<Point3>().swap(mesh.positions);
+  std::vector<Point3>().swap(mesh.texCoords);
+  std::vector<int>{0}.swap(mesh.faceStart);
+  std::vector<int>().swap(mesh.cornerVertex);
+  std::vector<int>().swap(mesh.cornerTexCoord);
+  if (!mesh.sourceFile.empty()) {
+    std::string().swap(mesh.source);
+    mesh.sourceLetGo = true;
   }
-  return triangles;
+}
+
+size_t TriangleCount(const ObjMesh& mesh) {
+  return mesh.cornerVertex.size() - 2 * static_cast<size_t>(mesh.NumFaces());
 }

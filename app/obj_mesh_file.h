@@ -7,14 +7,16 @@
 // checked where it can be damaged and otherwise carried through the writer untouched.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "file_paths.h"
 #include "point3.h"
+#include "positions_view.h"
 
 // Files above this size are refused before parsing; a dense mesh of a million vertices with
 // normals and texture coordinates takes about 200 MB.
@@ -43,6 +45,12 @@ struct ObjMesh {
   // short `v` lines must not cost many times its size.
   std::string source;
   std::vector<uint32_t> coordStart;
+  // The file the mesh was read from and its stamp then (empty for standard input or text given in
+  // memory). Once `sourceLetGo`, `source` is empty and the writer reads the file again, refusing
+  // to write if it changed.
+  std::string sourceFile;
+  FileStamp sourceStamp;
+  bool sourceLetGo = false;
 
   int NumFaces() const { return static_cast<int>(faceStart.size()) - 1; }
   int FaceDegree(int face) const { return faceStart[face + 1] - faceStart[face]; }
@@ -75,20 +83,36 @@ bool FormatObjWithPositions(const ObjMesh& source, const std::vector<Point3>& po
                             std::string& r_text, std::string& r_error);
 
 // FormatObjWithPositions, written to `path` (created or truncated). `path` may be the file that
-// `source` was read from: the source bytes are held in memory.
+// `source` was read from: its bytes are held in memory, or read again into the new file before it
+// replaces the old. When the source was let go and its file changed since it was read, nothing is
+// written and r_error says so.
 bool WriteObjWithPositions(const ObjMesh& source, const std::vector<Point3>& positions,
                            const std::string& path, std::string& r_error);
+// The same with the positions the file holds (`asRead`, in its vertex order) given apart from the
+// mesh, for a mesh whose positions now live in a host object.
+bool WriteObjWithPositions(const ObjMesh& source, PositionsView asRead, PositionsView positions,
+                           const std::string& path, std::string& r_error);
 
-// Frees the faces and texture coordinates, keeping what FormatObjWithPositions needs (source,
-// positions, coordStart): once a host object is built from the mesh they are held there.
-void DropTopology(ObjMesh& mesh);
+// The rewrite itself, for a source whose bytes `sourceBytes` hands over in pieces of any size, in
+// order; the result goes to `put` in pieces. False when either gives up or the bytes end early.
+bool RewriteObjInPieces(const ObjMesh& source, PositionsView asRead, PositionsView positions,
+                        const FilePieces& sourceBytes, const std::function<bool(std::string_view)>& put);
+
+// Frees what a host object built from the mesh now holds (positions, faces, texture coordinates)
+// and, when the mesh came from a file that can be read again, the file's bytes: what stays is what
+// WriteObjWithPositions needs, given the positions as read.
+void KeepOnlyWhatRewritingNeeds(ObjMesh& mesh);
 
 // The polygons as triangles, for the triangle-mesh form: each face, in face order, becomes the fan
 // (c0, c1, c2), (c0, c2, c3), ... of its corners c0..cn-1, so a face of n corners gives n - 2
-// triangles and the triangles of face f follow those of face f - 1.
-struct ObjTriangles {
-  std::vector<std::array<int, 3>> vertex;    // indices into positions
-  std::vector<std::array<int, 3>> texCoord;  // indices into texCoords, or all -1
-  std::vector<int> sourceFace;               // the face each triangle came from
-};
-ObjTriangles TriangulateInOrder(const ObjMesh& mesh);
+// triangles and the triangles of face f follow those of face f - 1. `visit(face, c0, c1, c2)` is
+// called once a triangle with its corner numbers (indices into cornerVertex and cornerTexCoord).
+template <class Visit>
+void ForEachTriangleInOrder(const ObjMesh& mesh, Visit&& visit) {
+  for (int face = 0; face < mesh.NumFaces(); ++face) {
+    const int c0 = mesh.faceStart[size_t(face)];
+    for (int c = c0 + 1; c + 1 < mesh.faceStart[size_t(face) + 1]; ++c) visit(face, c0, c, c + 1);
+  }
+}
+// How many triangles that gives.
+size_t TriangleCount(const ObjMesh& mesh);

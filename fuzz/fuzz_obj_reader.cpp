@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -33,13 +34,12 @@ void checkIndices(const ObjMesh& mesh, std::string_view text) {
                  "a face's texture indices are all valid or all -1");
     }
   }
-  ObjTriangles tris = TriangulateInOrder(mesh);
-  FUZZ_CHECK(tris.vertex.size() == triangles && tris.texCoord.size() == triangles &&
-                 tris.sourceFace.size() == triangles,
-             "n - 2 triangles per face of n corners");
-  for (const auto& tri : tris.vertex) {
-    for (int v : tri) FUZZ_CHECK(v >= 0 && size_t(v) < mesh.positions.size(), "a triangle names a vertex");
-  }
+  size_t visited = 0;
+  ForEachTriangleInOrder(mesh, [&](int face, int c0, int c1, int c2) {
+    ++visited;
+    FUZZ_CHECK(c0 < c1 && c1 < c2 && c2 < mesh.faceStart[size_t(face) + 1], "a triangle's corners lie in its face");
+  });
+  FUZZ_CHECK(visited == triangles && TriangleCount(mesh) == triangles, "n - 2 triangles per face of n corners");
 }
 
 bool allFinite(const std::vector<Point3>& points) {
@@ -51,7 +51,7 @@ bool allFinite(const std::vector<Point3>& points) {
 
 void checkRewrite(const ObjMesh& mesh) {
   std::vector<Point3> moved = mesh.positions;
-  for (size_t i = 0; i < moved.size(); ++i) moved[i] = moved[i] * 0.5f + Point3(float(i % 7), -0.25f, 1e-3f);
+  for (size_t i = 0; i < moved.size(); i += 1 + i % 2) moved[i] = moved[i] * 0.5f + Point3(float(i % 7), -0.25f, 1e-3f);
   std::string text, error;
   bool written = FormatObjWithPositions(mesh, moved, text, error);
   FUZZ_CHECK(written == allFinite(moved), "finite positions are written, others refused");
@@ -59,6 +59,21 @@ void checkRewrite(const ObjMesh& mesh) {
     FUZZ_CHECK(!error.empty(), "a refused write says why");
     return;
   }
+  // The same rewrite with the source handed over in pieces of 1 to 13 bytes.
+  std::string pieced;
+  const bool rewritten = RewriteObjInPieces(
+      mesh, mesh.positions, moved,
+      [&](const std::function<bool(std::string_view)>& take) {
+        for (size_t at = 0, step = 1; at < mesh.source.size(); at += step, step = step % 13 + 1) {
+          if (!take(std::string_view(mesh.source).substr(at, step))) return false;
+        }
+        return true;
+      },
+      [&](std::string_view piece) {
+        pieced.append(piece);
+        return true;
+      });
+  FUZZ_CHECK(rewritten && pieced == text, "a source read in pieces is rewritten as a whole one");
   ObjReadResult again = ParseObjText(text, "rewritten.obj");
   FUZZ_CHECK(again.ok, "a rewritten file reads back");
   FUZZ_CHECK(again.mesh.positions.size() == moved.size(), "the rewrite keeps the vertex count");

@@ -29,6 +29,9 @@ std::string failure(const std::string& what, int error) {
   return error != 0 ? what + ": " + std::strerror(error) : what;
 }
 
+const char kChangedSinceRead[] = "changed since it was read";
+constexpr size_t kReadAgainPiece = size_t(1) << 20;
+
 std::string tooLarge(size_t maxBytes) { return "larger than the limit of " + std::to_string(maxBytes) + " bytes"; }
 
 // The temporary file of the write in progress, for the signal handler; one at a time, since every
@@ -107,8 +110,21 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
 
 std::filesystem::path FilePath(const std::string& path) { return std::filesystem::path(wide(path)); }
 
+FileStamp stampOf(std::FILE* file) {
+  FileStamp stamp;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))), &info)) {
+    stamp.device = info.dwVolumeSerialNumber;
+    stamp.file = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    stamp.size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    stamp.modified = static_cast<long long>((static_cast<unsigned long long>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                                            info.ftLastWriteTime.dwLowDateTime);
+  }
+  return stamp;
+}
+
 std::string ReadRegularFile(const std::string& path, size_t maxBytes, std::string& r_bytes,
-                            std::string_view requiredStart, const char* startMismatch) {
+                            std::string_view requiredStart, const char* startMismatch, FileStamp* r_stamp) {
   r_bytes.clear();
   std::FILE* file = OpenFile(path, "rb");
   if (file == nullptr) return failure("cannot open", errno);
@@ -134,8 +150,29 @@ std::string ReadRegularFile(const std::string& path, size_t maxBytes, std::strin
       problem = "not enough memory to read it";
     }
   }
+  if (problem.empty() && r_stamp != nullptr) *r_stamp = stampOf(file);
   std::fclose(file);
   if (!problem.empty()) r_bytes = std::string();
+  return problem;
+}
+
+std::string ReadFileAgain(const std::string& path, const FileStamp& stamp,
+                          const std::function<bool(std::string_view)>& take) {
+  std::FILE* file = OpenFile(path, "rb");
+  if (file == nullptr) return failure("cannot open", errno);
+  std::string problem;
+  if (!(stampOf(file) == stamp)) problem = kChangedSinceRead;
+  std::string piece(kReadAgainPiece, '\0');
+  while (problem.empty()) {
+    const size_t got = std::fread(piece.data(), 1, piece.size(), file);
+    if (got == 0) {
+      if (std::ferror(file)) problem = failure("cannot read", EIO);
+      break;
+    }
+    if (!take(std::string_view(piece.data(), got))) break;
+  }
+  if (problem.empty() && !(stampOf(file) == stamp)) problem = kChangedSinceRead;
+  std::fclose(file);
   return problem;
 }
 
@@ -213,8 +250,28 @@ std::FILE* OpenFile(const std::string& path, const char* mode) { return std::fop
 
 std::filesystem::path FilePath(const std::string& path) { return std::filesystem::path(path); }
 
+FileStamp stampOf(const struct stat& st) {
+  FileStamp stamp;
+  stamp.device = static_cast<unsigned long long>(st.st_dev);
+  stamp.file = static_cast<unsigned long long>(st.st_ino);
+  stamp.size = static_cast<unsigned long long>(st.st_size);
+  stamp.modified = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+  return stamp;
+}
+
+// The stamp of an open file; a file that cannot be examined matches no stamp.
+FileStamp stampOf(int file) {
+  struct stat st;
+  if (fstat(file, &st) != 0) {
+    FileStamp unknown;
+    unknown.modified = -1;
+    return unknown;
+  }
+  return stampOf(st);
+}
+
 std::string ReadRegularFile(const std::string& path, size_t maxBytes, std::string& r_bytes,
-                            std::string_view requiredStart, const char* startMismatch) {
+                            std::string_view requiredStart, const char* startMismatch, FileStamp* r_stamp) {
   r_bytes.clear();
   // Without O_NONBLOCK, opening a pipe would wait for a writer before the check below could run.
   const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -256,8 +313,27 @@ std::string ReadRegularFile(const std::string& path, size_t maxBytes, std::strin
       problem = "not enough memory to read it";
     }
   }
+  if (problem.empty() && r_stamp != nullptr) *r_stamp = stampOf(st);
   close(file);
   if (!problem.empty()) r_bytes = std::string();
+  return problem;
+}
+
+std::string ReadFileAgain(const std::string& path, const FileStamp& stamp,
+                          const std::function<bool(std::string_view)>& take) {
+  const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (file < 0) return failure("cannot open", errno);
+  std::string problem;
+  if (!(stampOf(file) == stamp)) problem = kChangedSinceRead;
+  std::string piece(kReadAgainPiece, '\0');
+  while (problem.empty()) {
+    const ssize_t got = read(file, piece.data(), piece.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) problem = failure("cannot read", errno);
+    if (got <= 0 || !take(std::string_view(piece.data(), static_cast<size_t>(got)))) break;
+  }
+  if (problem.empty() && !(stampOf(file) == stamp)) problem = kChangedSinceRead;
+  close(file);
   return problem;
 }
 

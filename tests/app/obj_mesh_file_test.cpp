@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <fstream>
 #include <limits>
 #include <random>
@@ -319,6 +320,49 @@ TEST(ObjWrite, OverwritesTheFileItWasReadFrom) {
   std::remove(path.c_str());
 }
 
+TEST(ObjWrite, ReadsTheSourceAgainInPiecesOfAnySizeAndRefusesOneThatChanged) {
+  const std::string source =
+      "# tricky\r\nv 1 2 3\r\nv  4\\\n 5 6 1.0 # w and a comment\nvt 0 0\nv 7 8 9\nv 10 11 12\nf 1 2 3 4\n";
+  const ObjMesh m = parseOk(source);
+  const std::vector<Point3> moved = {Point3(-1, 2, 3), Point3(4.0f, 5.5f, 6.0f), Point3(7, 8, 9), Point3(0.25f, 11.0f, -12.0f)};
+  const std::string whole = rewrite(m, moved);
+  EXPECT_EQ(whole, "# tricky\r\nv -1 2 3\r\nv  4\\\n 5.5 6 1.0 # w and a comment\nvt 0 0\nv 7 8 9\nv 0.25 11 -12\nf 1 2 3 4\n");
+  for (size_t step = 1; step < 20; ++step) {
+    std::string pieced;
+    ASSERT_TRUE(RewriteObjInPieces(
+        m, m.positions, moved,
+        [&](const std::function<bool(std::string_view)>& take) {
+          for (size_t at = 0; at < source.size(); at += step) {
+            if (!take(std::string_view(source).substr(at, step))) return false;
+          }
+          return true;
+        },
+        [&](std::string_view piece) {
+          pieced.append(piece);
+          return true;
+        }));
+    EXPECT_EQ(pieced, whole) << "pieces of " << step;
+  }
+
+  // Let go of and read again from its file; refused once the file changed, and nothing written.
+  const std::string in = tempPath("again.obj"), out = tempPath("again_out.obj");
+  writeAll(in, source);
+  ObjReadResult r = ReadObjFile(in);
+  ASSERT_TRUE(r.ok) << r.error;
+  const std::vector<Point3> asRead = r.mesh.positions;
+  KeepOnlyWhatRewritingNeeds(r.mesh);
+  EXPECT_TRUE(r.mesh.source.empty());
+  std::string error;
+  ASSERT_TRUE(WriteObjWithPositions(r.mesh, asRead, moved, out, error)) << error;
+  EXPECT_EQ(readAll(out), whole);
+  writeAll(in, source + "# edited\n");
+  EXPECT_FALSE(WriteObjWithPositions(r.mesh, asRead, asRead, out, error));
+  EXPECT_EQ(error, in + ": changed since it was read; " + out + " was not written");
+  EXPECT_EQ(readAll(out), whole);
+  std::remove(in.c_str());
+  std::remove(out.c_str());
+}
+
 TEST(ObjWrite, RefusesWrongCountNonFinitePositionsAndUnwritablePaths) {
   const ObjMesh m = parseOk("v 1 1 1\nv 2 2 2\n");
   std::string text = "untouched", error;
@@ -336,26 +380,27 @@ TEST(ObjWrite, RefusesWrongCountNonFinitePositionsAndUnwritablePaths) {
 
 // ---------------------------------------------------------------------------------------------
 
+// Each triangle as (face, vertex, vertex, vertex, texture coordinate of its first corner).
+std::vector<std::array<int, 5>> trianglesOf(const ObjMesh& m) {
+  std::vector<std::array<int, 5>> out;
+  ForEachTriangleInOrder(m, [&](int face, int c0, int c1, int c2) {
+    out.push_back({face, m.cornerVertex[size_t(c0)], m.cornerVertex[size_t(c1)], m.cornerVertex[size_t(c2)],
+                   m.cornerTexCoord[size_t(c0)]});
+  });
+  EXPECT_EQ(out.size(), TriangleCount(m));
+  return out;
+}
+
 TEST(ObjTriangulate, FansEachPolygonInFaceOrder) {
   //  a pentagon 1..5, then a triangle 6 7 8, then a quad 2 6 8 9 (with texture coordinates)
   const ObjMesh m = parseOk(
       "v 0 0 0\nv 1 0 0\nv 2 1 0\nv 1 2 0\nv 0 1 0\nv 3 0 0\nv 4 0 0\nv 4 1 0\nv 3 1 0\n"
       "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n"
       "f 1 2 3 4 5\nf 6 7 8\nf 2/1 6/2 8/3 9/4\n");
-  const ObjTriangles t = TriangulateInOrder(m);
-  const std::vector<std::array<int, 3>> vertices = {{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {5, 6, 7},
-                                                    {1, 5, 7}, {1, 7, 8}};
-  EXPECT_EQ(t.vertex, vertices);
-  EXPECT_EQ(t.sourceFace, (std::vector<int>{0, 0, 0, 1, 2, 2}));
-  EXPECT_EQ(t.texCoord[0], (std::array<int, 3>{-1, -1, -1}));
-  EXPECT_EQ(t.texCoord[4], (std::array<int, 3>{0, 1, 2}));
-  EXPECT_EQ(t.texCoord[5], (std::array<int, 3>{0, 2, 3}));
-}
-
-TEST(ObjTriangulate, MeshWithoutFacesGivesNoTriangles) {
-  const ObjTriangles t = TriangulateInOrder(parseOk("v 0 0 0\n"));
-  EXPECT_TRUE(t.vertex.empty());
-  EXPECT_TRUE(t.sourceFace.empty());
+  const std::vector<std::array<int, 5>> expected = {{0, 0, 1, 2, -1}, {0, 0, 2, 3, -1}, {0, 0, 3, 4, -1},
+                                                    {1, 5, 6, 7, -1}, {2, 1, 5, 7, 0},   {2, 1, 7, 8, 0}};
+  EXPECT_EQ(trianglesOf(m), expected);
+  EXPECT_TRUE(trianglesOf(parseOk("v 0 0 0\n")).empty());
 }
 
 }  // namespace

@@ -20,13 +20,33 @@ std::FILE* OpenFile(const std::string& path, const char* mode);
 // The path as the standard library's filesystem calls take it.
 std::filesystem::path FilePath(const std::string& path);
 
+// What tells one state of a regular file from another: which file it is, its size and when it was
+// last written (as finely as the system records it). A file whose stamp is unchanged holds the bytes
+// it held, as far as the system can tell; build tools judge files the same way.
+struct FileStamp {
+  unsigned long long device = 0, file = 0, size = 0;
+  long long modified = 0;
+  bool operator==(const FileStamp& other) const {
+    return device == other.device && file == other.file && size == other.size && modified == other.modified;
+  }
+};
+
 // Reads the whole of `path` into r_bytes. It must be a regular file of at most maxBytes bytes:
 // folders, pipes and devices are refused before a byte is read (a pipe would wait for a writer for
 // ever, a device may never end), and so is a file over the limit, by its size. When
 // `requiredStart` is given the file must begin with those bytes, checked before the rest is read;
-// otherwise the failure is `startMismatch`. r_bytes is empty after a failure.
+// otherwise the failure is `startMismatch`. r_bytes is empty after a failure. `r_stamp`, when
+// given, receives the stamp of the file as read.
 std::string ReadRegularFile(const std::string& path, size_t maxBytes, std::string& r_bytes,
-                            std::string_view requiredStart = {}, const char* startMismatch = nullptr);
+                            std::string_view requiredStart = {}, const char* startMismatch = nullptr,
+                            FileStamp* r_stamp = nullptr);
+
+// Reads a file read before again, in order, handing `take` pieces of about a megabyte, so a large
+// file need not be held between the two reads. It must still be the file `stamp` describes, before
+// the first piece and after the last: otherwise the failure is "changed since it was read", and
+// what `take` was given must be discarded. `take` returning false stops the read quietly.
+std::string ReadFileAgain(const std::string& path, const FileStamp& stamp,
+                          const std::function<bool(std::string_view)>& take);
 
 // The file a write to `path` replaces: `path` itself, or for a link the file it leads to (which
 // may not exist yet). Its folder is where the write's temporary file is made.
