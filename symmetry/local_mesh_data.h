@@ -32,6 +32,18 @@ class vLocalMeshData : public LocalModData {
   void setVecMatch(Tab<int> t) { assign(vecMatch, t); }
   void setVecOwner(Tab<int> t) { assign(vecOwner, t); }
 
+  // What a setter does, in place: `table` (one of this cache's) resized to `count` entries for the
+  // caller to fill. A dense mesh's result is then stored without the two copies a setter makes
+  // (tables cannot be moved).
+  template <class T>
+  static T* Refill(Tab<T>& table, int count) {
+    if (table.Count() != count) {
+      table.ZeroCount();
+      table.SetCount(count);
+    }
+    return count > 0 ? table.Addr(0) : nullptr;
+  }
+
   // Clears: count 0, storage kept.
   void clearResultVerts() { resultVerts.ZeroCount(); }
   void clearResultVecs() { resultVecs.ZeroCount(); }

@@ -42,15 +42,12 @@ class PolyMeshAdapter : public MeshAdapter {
 
   // The stored result and the triangle copy are the symmetric result, without the asymmetry.
   void store(vLocalMeshData& cache) override {
-    const std::vector<Point3> result = positions();
     if (copy_ != nullptr) {
       Mesh& copy = copy_->GetMesh();
-      for (int i = 0; i < vertexCount() && i < copy.numVerts; ++i) copy.verts[i] = result[size_t(i)];
+      for (int i = 0; i < vertexCount() && i < copy.numVerts; ++i) copy.verts[i] = mm_.P(i);
     }
-    Tab<Point3> stored;
-    stored.SetCount(vertexCount());
-    for (int i = 0; i < vertexCount(); ++i) stored[i] = result[size_t(i)];
-    cache.setResultVerts(std::move(stored));
+    Point3* stored = vLocalMeshData::Refill(cache.resultVerts, vertexCount());
+    for (int i = 0; i < vertexCount(); ++i) stored[i] = mm_.P(i);
   }
 
   void finish(const vLocalMeshData& cache, const EvaluationParameters& p, TimeValue t) override {

@@ -19,20 +19,16 @@ bool CaptureTriMeshTarget(vLocalMeshData& cache, INode* target, TimeValue t) {
   TriObject* tri = EvalTargetAsTriMesh(target, t, temporary);
   if (tri == nullptr) return false;
   const Mesh& mesh = tri->GetMesh();
-  Tab<Point3> captured;
-  captured.SetCount(mesh.numVerts);
-  if (mesh.numVerts > 0) std::memcpy(captured.Addr(0), mesh.verts, sizeof(Point3) * size_t(mesh.numVerts));
+  Point3* captured = vLocalMeshData::Refill(cache.targetVerts, mesh.numVerts);
+  if (mesh.numVerts > 0) std::memcpy(captured, mesh.verts, sizeof(Point3) * size_t(mesh.numVerts));
   if (temporary) tri->DeleteThis();
   cache.targetDirty = 0;
-  cache.setTargetVerts(std::move(captured));
   return true;
 }
 
 void PairVertices(vLocalMeshData& cache, const MirrorMatrices& matrices) {
-  Tab<int> partners;
-  partners.SetCount(cache.targetVerts.Count());
-  BuildPartnerTable(cache.targetVerts.Addr(0), cache.targetVerts.Count(), matrices, partners.Addr(0));
-  cache.setVertMatch(std::move(partners));
+  const int count = cache.targetVerts.Count();
+  BuildPartnerTable(cache.targetVerts.Addr(0), count, matrices, vLocalMeshData::Refill(cache.vertMatch, count));
   cache.matchDirty = 0;
 }
 

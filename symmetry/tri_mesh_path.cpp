@@ -31,10 +31,7 @@ class TriMeshAdapter : public MeshAdapter {
   void writeSelectionBack(const std::vector<float>& record) override { WriteSelectionBack(mesh_, record); }
 
   void store(vLocalMeshData& cache) override {
-    Tab<Point3> result;
-    result.SetCount(vertexCount());
-    copyPositions(result.Addr(0), mesh_.verts);
-    cache.setResultVerts(std::move(result));
+    copyPositions(vLocalMeshData::Refill(cache.resultVerts, vertexCount()), mesh_.verts);
   }
 
  private:

@@ -31,20 +31,20 @@ std::uint64_t positionHash(const Point3& p) {
 
 }  // namespace
 
-DistinctPositions::DistinctPositions(const Point3* candidates, int count) {
+DistinctPositions::DistinctPositions(const Point3* candidates, int count) : candidates_(candidates) {
   if (count <= 0) return;
   tableBits_ = 4;
   while ((std::size_t(1) << tableBits_) < std::size_t(count) * 2) ++tableBits_;
   const std::size_t mask = (std::size_t(1) << tableBits_) - 1;
-  slots_.assign(mask + 1, Entry{Point3(0.0f, 0.0f, 0.0f), -1});
+  slots_.assign(mask + 1, -1);
   for (int j = 0; j < count; ++j) {
     if (j + kLookAhead < count) PrefetchForRead(&slots_[home(candidates[j + kLookAhead])]);
     const Point3& p = candidates[j];
     if (!IsFinitePosition(p)) continue;
     std::size_t slot = home(p);
-    while (slots_[slot].index >= 0 && !(slots_[slot].p == p)) slot = (slot + 1) & mask;
-    if (slots_[slot].index >= 0) continue;
-    slots_[slot] = Entry{p, j};
+    while (slots_[slot] >= 0 && !(candidates[slots_[slot]] == p)) slot = (slot + 1) & mask;
+    if (slots_[slot] >= 0) continue;
+    slots_[slot] = j;
     ++count_;
   }
 }
@@ -60,21 +60,27 @@ void DistinctPositions::FindAll(const Point3* positions, int count, int* r_found
   }
   const std::size_t mask = slots_.size() - 1;
   for (int i = 0; i < count; ++i) {
+    // Two misses a lookup, each started ahead: the slot, then (once the slot has arrived) the
+    // candidate it names.
     if (i + kLookAhead < count) PrefetchForRead(&slots_[home(positions[i + kLookAhead])]);
+    if (i + kLookAhead / 2 < count) {
+      const int ahead = slots_[home(positions[i + kLookAhead / 2])];
+      if (ahead >= 0) PrefetchForRead(&candidates_[ahead]);
+    }
     const Point3& p = positions[i];
     std::size_t slot = home(p);
     // A non-finite position is never stored: NaN equals nothing, and an infinite one runs into a
     // free slot like any other absent position.
-    while (slots_[slot].index >= 0 && !(slots_[slot].p == p)) slot = (slot + 1) & mask;
-    r_found[i] = slots_[slot].index;
+    while (slots_[slot] >= 0 && !(candidates_[slots_[slot]] == p)) slot = (slot + 1) & mask;
+    r_found[i] = slots_[slot];
   }
 }
 
 std::vector<DistinctPositions::Entry> DistinctPositions::Entries() const {
   std::vector<Entry> entries;
   entries.reserve(std::size_t(count_));
-  for (const Entry& slot : slots_) {
-    if (slot.index >= 0) entries.push_back(slot);
+  for (const int index : slots_) {
+    if (index >= 0) entries.push_back(Entry{candidates_[index], index});
   }
   return entries;
 }

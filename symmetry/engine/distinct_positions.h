@@ -1,8 +1,8 @@
 // The distinct positions among a set of candidates, each kept under the lowest index that holds it,
 // with an exact lookup by position. Positions are equal when their coordinates compare equal as
 // floats (so -0 equals +0). Candidates with a non-finite coordinate are left out: no search can take
-// them, and NaN equals nothing. The table copies what it needs: the caller's array may go away after
-// construction.
+// them, and NaN equals nothing. The table holds indices only and reads positions from the caller's
+// array, which must outlive it: four bytes a slot keep the table of a dense mesh small.
 #pragma once
 
 #include <cmath>
@@ -34,9 +34,9 @@ class DistinctPositions {
  private:
   std::size_t home(const Point3& p) const;
 
-  // Open addressing, at most half full; a slot holds its position itself, so a lookup touches one
-  // cache line. A free slot has index -1.
-  std::vector<Entry> slots_;
+  // Open addressing, at most half full; a slot holds a candidate index, -1 when free.
+  const Point3* candidates_ = nullptr;
+  std::vector<int> slots_;
   int tableBits_ = 0;
   int count_ = 0;
 };

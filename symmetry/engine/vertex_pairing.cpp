@@ -50,17 +50,59 @@ bool mayTieAtZeroDistance(const Point3& m, const bool tinyOnAxis[3]) {
   return false;
 }
 
+// FindNearestCandidates with query i given by queryAt(i), asked for in chunks: the queries are
+// never all held at once.
+template <class QueryAt>
+void findNearest(const QueryAt& queryAt, int queryCount, const Point3* candidates, int candidateCount, float threshold,
+                 int* r_nearest) {
+  if (queryCount <= 0) return;
+  // Distances are never negative, so a threshold that is not above 0 (or NaN) admits nothing.
+  if (candidateCount <= 0 || !(threshold > 0.0f)) {
+    std::fill(r_nearest, r_nearest + queryCount, -1);
+    return;
+  }
+
+  const DistinctPositions distinct(candidates, candidateCount);
+  bool tinyOnAxis[3] = {false, false, false};
+  for (int j = 0; j < candidateCount; ++j) {
+    for (int a = 0; a < 3; ++a) tinyOnAxis[a] |= isTinyNonzero(candidates[j][a]);
+  }
+
+  std::vector<int> rest;
+  constexpr int kChunk = 4096;
+  std::vector<Point3> chunk(static_cast<std::size_t>(std::min(queryCount, kChunk)));
+  for (int first = 0; first < queryCount; first += kChunk) {
+    const int n = std::min(kChunk, queryCount - first);
+    for (int k = 0; k < n; ++k) chunk[k] = queryAt(first + k);
+    distinct.FindAll(chunk.data(), n, r_nearest + first);
+    for (int k = 0; k < n; ++k) {
+      const int i = first + k;
+      if (r_nearest[i] >= 0 && !mayTieAtZeroDistance(chunk[k], tinyOnAxis)) continue;
+      r_nearest[i] = -1;
+      // A non-finite query is at inf or NaN from every candidate: it keeps -1.
+      if (IsFinitePosition(chunk[k])) rest.push_back(i);
+    }
+  }
+  if (rest.empty()) return;
+
+  const NearestPointIndex index(distinct);
+  std::vector<Point3> restQueries(rest.size());
+  std::vector<int> restNearest(rest.size());
+  for (std::size_t k = 0; k < rest.size(); ++k) restQueries[k] = queryAt(rest[k]);
+  index.FindNearestAll(restQueries.data(), int(rest.size()), threshold, restNearest.data());
+  for (std::size_t k = 0; k < rest.size(); ++k) r_nearest[rest[k]] = restNearest[k];
+}
+
 }  // namespace
 
 void BuildPartnerTable(const Point3* targets, int count, const MirrorMatrices& matrices, int* r_partners) {
   if (count <= 0) return;
-  std::vector<Point3> queries(count);
   std::vector<Point3> candidates(count);
-  for (int i = 0; i < count; ++i) {
-    queries[i] = targets[i] * matrices.match;
-    candidates[i] = targets[i] * matrices.base;
-  }
-  FindNearestCandidates(queries.data(), count, candidates.data(), count, kMatchThreshold, r_partners);
+  for (int i = 0; i < count; ++i) candidates[i] = targets[i] * matrices.base;
+  // The queries are made as the search needs them rather than held: on a dense mesh that is one
+  // array of positions less at the evaluation's busiest moment.
+  findNearest([&](int i) { return targets[i] * matrices.match; }, count, candidates.data(), count, kMatchThreshold,
+              r_partners);
   for (int i = 0; i < count; ++i) {
     if (r_partners[i] < 0) r_partners[i] = i;
   }
@@ -86,35 +128,7 @@ void BuildPartnerTableBruteForce(const Point3* targets, int count, const MirrorM
 
 void FindNearestCandidates(const Point3* queries, int queryCount, const Point3* candidates,
                            int candidateCount, float threshold, int* r_nearest) {
-  if (queryCount <= 0) return;
-  // Distances are never negative, so a threshold that is not above 0 (or NaN) admits nothing.
-  if (candidateCount <= 0 || !(threshold > 0.0f)) {
-    std::fill(r_nearest, r_nearest + queryCount, -1);
-    return;
-  }
-
-  const DistinctPositions distinct(candidates, candidateCount);
-  distinct.FindAll(queries, queryCount, r_nearest);
-  bool tinyOnAxis[3] = {false, false, false};
-  for (int j = 0; j < candidateCount; ++j) {
-    for (int a = 0; a < 3; ++a) tinyOnAxis[a] |= isTinyNonzero(candidates[j][a]);
-  }
-
-  std::vector<int> rest;
-  for (int i = 0; i < queryCount; ++i) {
-    if (r_nearest[i] >= 0 && !mayTieAtZeroDistance(queries[i], tinyOnAxis)) continue;
-    r_nearest[i] = -1;
-    // A non-finite query is at inf or NaN from every candidate: it keeps -1.
-    if (IsFinitePosition(queries[i])) rest.push_back(i);
-  }
-  if (rest.empty()) return;
-
-  const NearestPointIndex index(distinct);
-  std::vector<Point3> restQueries(rest.size());
-  std::vector<int> restNearest(rest.size());
-  for (std::size_t k = 0; k < rest.size(); ++k) restQueries[k] = queries[rest[k]];
-  index.FindNearestAll(restQueries.data(), int(rest.size()), threshold, restNearest.data());
-  for (std::size_t k = 0; k < rest.size(); ++k) r_nearest[rest[k]] = restNearest[k];
+  findNearest([queries](int i) { return queries[i]; }, queryCount, candidates, candidateCount, threshold, r_nearest);
 }
 
 void FindNearestCandidatesBruteForce(const Point3* queries, int queryCount, const Point3* candidates,

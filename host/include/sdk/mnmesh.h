@@ -4,7 +4,6 @@
 #pragma once
 
 #include <algorithm>
-#include <memory>
 #include <vector>
 
 #include "bitarray.h"
@@ -45,21 +44,17 @@ class MNVert : public FlagUser {
 class MNFaceCorners {
  public:
   MNFaceCorners() = default;
+  ~MNFaceCorners() { release(); }
   MNFaceCorners(const MNFaceCorners& other) { assign(other.begin(), other.end()); }
   MNFaceCorners& operator=(const MNFaceCorners& other) {
     if (this != &other) assign(other.begin(), other.end());
     return *this;
   }
-  MNFaceCorners(MNFaceCorners&& other) noexcept : size_(other.size_), onHeap_(std::move(other.onHeap_)) {
-    std::copy(other.inPlace_, other.inPlace_ + kInPlace, inPlace_);
-    other.size_ = 0;
-  }
+  MNFaceCorners(MNFaceCorners&& other) noexcept { take(other); }
   MNFaceCorners& operator=(MNFaceCorners&& other) noexcept {
     if (this != &other) {
-      std::copy(other.inPlace_, other.inPlace_ + kInPlace, inPlace_);
-      size_ = other.size_;
-      onHeap_ = std::move(other.onHeap_);
-      other.size_ = 0;
+      release();
+      take(other);
     }
     return *this;
   }
@@ -69,26 +64,43 @@ class MNFaceCorners {
   }
 
   size_t size() const { return size_; }
-  int* begin() { return size_ <= kInPlace ? inPlace_ : onHeap_.get(); }
+  int* begin() { return size_ <= kInPlace ? held_.inPlace : held_.onHeap; }
   int* end() { return begin() + size_; }
-  const int* begin() const { return size_ <= kInPlace ? inPlace_ : onHeap_.get(); }
+  const int* begin() const { return size_ <= kInPlace ? held_.inPlace : held_.onHeap; }
   const int* end() const { return begin() + size_; }
   int& operator[](size_t i) { return begin()[i]; }
   const int& operator[](size_t i) const { return begin()[i]; }
 
  private:
   static constexpr size_t kInPlace = 4;
+  void release() {
+    if (size_ > kInPlace) delete[] held_.onHeap;
+    size_ = 0;
+  }
+  void take(MNFaceCorners& other) {
+    held_ = other.held_;
+    size_ = other.size_;
+    other.size_ = 0;
+  }
   void assign(const int* first, const int* last) {
     const size_t count = size_t(last - first);
-    if (count > kInPlace && (size_ <= kInPlace || count > size_)) onHeap_.reset(new int[count]);
-    if (count <= kInPlace) onHeap_.reset();
-    size_ = count;
+    if (count > kInPlace && count > size_) {
+      int* corners = new int[count];
+      release();
+      held_.onHeap = corners;
+    } else if (count <= kInPlace && size_ > kInPlace) {
+      release();
+    }
+    size_ = static_cast<unsigned>(count);
     std::copy(first, last, begin());
   }
 
-  int inPlace_[kInPlace] = {};
-  size_t size_ = 0;
-  std::unique_ptr<int[]> onHeap_;
+  // The corners in place, or (more than four) on the heap: a face of a dense mesh takes 32 bytes.
+  union Held {
+    int inPlace[kInPlace];
+    int* onHeap;
+  } held_ = {};
+  unsigned size_ = 0;
 };
 
 class MNFace : public FlagUser {
