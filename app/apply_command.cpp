@@ -2,6 +2,7 @@
 #include "apply_command.h"
 
 #include <algorithm>
+#include <future>
 #include <map>
 
 #include "apply_summary.h"
@@ -217,7 +218,9 @@ bool readSharedInputs(const ApplyOptions& options, SharedInputs& r_shared, Outco
     outcome.Fail(kExitUnreadable, base.error);
     return false;
   }
+  // The base is never written: its bytes go as soon as it is parsed.
   r_shared.base = std::move(base.mesh);
+  LetGoOfSource(r_shared.base);
   const size_t vertices = r_shared.base.positions.size();
   for (auto [file, weights] : {std::pair{&options.selection, &r_shared.selection},
                                std::pair{&options.baseSelection, &r_shared.baseSelection}}) {
@@ -247,6 +250,7 @@ bool readSharedInputs(const ApplyOptions& options, SharedInputs& r_shared, Outco
       return false;
     }
     r_shared.asymmetry = std::move(r.mesh);
+    LetGoOfSource(r_shared.asymmetry);
   }
   return true;
 }
@@ -310,6 +314,16 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
 
   progress.Show("reading " + StreamName(options.target, true));
   SharedInputs shared;
+  // The first input is read alongside the base and the other shared files, one file a core
+  // (standard input stays with the reader that reads everything else).
+  std::future<ObjReadResult> firstInput;
+  if (!IsStandardStream(options.inputs[0])) {
+    firstInput = std::async(std::launch::async, [&options] {
+      ObjReadResult input = ReadObjFile(options.inputs[0]);
+      LetGoOfSource(input.mesh);
+      return input;
+    });
+  }
   if (!readSharedInputs(options, shared, outcome)) return outcome.exitCode();
   times.Stop(kRead);
 
@@ -345,7 +359,8 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
                                    : name;
     progress.Show(status + ": reading");
     times.Start();
-    ObjReadResult input = ReadObjFile(path);
+    ObjReadResult input = index == 0 && firstInput.valid() ? firstInput.get() : ReadObjFile(path);
+    LetGoOfSource(input.mesh);
     times.Stop(kRead);
     if (!input.ok) {
       outcome.Fail(kExitUnreadable, input.error);

@@ -289,31 +289,35 @@ class ObjParser {
     return static_cast<int>(value);
   }
 
+  // A face of at most kPlainCorners corners; larger ones go to the general reader.
   size_t readPlainFace(std::string_view text, size_t at) {
-    const size_t firstCorner = mesh_.cornerVertex.size();
-    const auto refuse = [&] {
-      mesh_.cornerVertex.resize(firstCorner);
-      mesh_.cornerTexCoord.resize(firstCorner);
-      return std::string_view::npos;
-    };
+    constexpr int kPlainCorners = 8;
+    int vertices[kPlainCorners], texCoords[kPlainCorners];
+    int corners = 0;
     int withTexCoords = -1;  // unknown until the first corner
     for (at = skipBlanks(text, at); !atLineEnd(text, at); at = skipBlanks(text, at)) {
+      if (corners == kPlainCorners) return std::string_view::npos;
       const int vertex = plainIndex(text, at, countOf(kVertex));
-      if (vertex == 0) return refuse();
+      if (vertex == 0) return std::string_view::npos;
       int texCoord = 0;
       if (at < text.size() && text[at] == '/') {
         ++at;
         if (at < text.size() && text[at] != '/' && (texCoord = plainIndex(text, at, countOf(kTexCoord))) == 0)
-          return refuse();
-        if (at < text.size() && text[at] == '/' && (++at, plainIndex(text, at, normalCount_)) == 0) return refuse();
+          return std::string_view::npos;
+        if (at < text.size() && text[at] == '/' && (++at, plainIndex(text, at, normalCount_)) == 0)
+          return std::string_view::npos;
       }
-      if (!endsToken(text, at)) return refuse();
+      if (!endsToken(text, at)) return std::string_view::npos;
       if (withTexCoords == -1) withTexCoords = texCoord != 0;
-      if (withTexCoords != (texCoord != 0)) return refuse();
-      mesh_.cornerVertex.push_back(vertex - 1);
-      mesh_.cornerTexCoord.push_back(texCoord - 1);
+      if (withTexCoords != (texCoord != 0)) return std::string_view::npos;
+      vertices[corners] = vertex - 1;
+      texCoords[corners] = texCoord - 1;
+      ++corners;
     }
-    if (mesh_.cornerVertex.size() - firstCorner < 3) return refuse();
+    if (corners < 3) return std::string_view::npos;
+    // Appended whole: one call a face, not one a corner.
+    mesh_.cornerVertex.insert(mesh_.cornerVertex.end(), vertices, vertices + corners);
+    mesh_.cornerTexCoord.insert(mesh_.cornerTexCoord.end(), texCoords, texCoords + corners);
     mesh_.faceStart.push_back(static_cast<int>(mesh_.cornerVertex.size()));
     return at;
   }
@@ -626,9 +630,7 @@ using Put = std::function<bool(std::string_view)>;
 class CoordinateRewriter {
  public:
   CoordinateRewriter(const ObjMesh& source, PositionsView asRead, PositionsView written, const Put& put)
-      : coordStart_(source.coordStart), asRead_(asRead), written_(written), put_(put) {
-    piece_.reserve(kPiece + 256);
-  }
+      : coordStart_(source.coordStart), asRead_(asRead), written_(written), put_(put), piece_(kPiece, '\0') {}
 
   // The source's next bytes. False once `put` has refused a piece.
   bool Take(std::string_view bytes) {
@@ -657,13 +659,15 @@ class CoordinateRewriter {
   // vertex that moved.
   bool Finish() {
     if (ok_ && !carry_.empty()) rewriteWithin(carry_, carryStart_, true);
-    if (ok_ && !piece_.empty()) ok_ = put_(piece_);
+    flush();
     skipUnmoved();
     return ok_ && next_ == coordStart_.size();
   }
 
  private:
   static constexpr size_t kPiece = size_t(1) << 20;
+  // Room for the shortest form of any float; the longest ("-1.17549435e-38") takes 15 bytes.
+  static constexpr size_t kLongestNumber = 32;
 
   bool moved(size_t i, int axis) const { return !sameBits(written_[i][axis], asRead_[i][axis]); }
   void skipUnmoved() {
@@ -674,15 +678,37 @@ class CoordinateRewriter {
     if (!ok_ || bytes.empty()) return;
     if (bytes.size() >= kPiece) {
       // A long stretch of untouched text is handed on without a copy.
-      ok_ = (piece_.empty() || put_(piece_)) && put_(bytes);
-      piece_.clear();
+      ok_ = flush() && put_(bytes);
       return;
     }
-    piece_.append(bytes);
-    if (piece_.size() >= kPiece) {
-      ok_ = put_(piece_);
-      piece_.clear();
+    if (used_ + bytes.size() > kPiece && !flush()) return;
+    std::memcpy(&piece_[used_], bytes.data(), bytes.size());
+    used_ += bytes.size();
+  }
+  void emitNumber(float value) {
+    if (used_ + kLongestNumber > kPiece && !flush()) return;
+    const std::to_chars_result r = std::to_chars(&piece_[used_], &piece_[used_] + kLongestNumber, value);
+    used_ = static_cast<size_t>(r.ptr - piece_.data());
+  }
+  bool flush() {
+    if (ok_ && used_ > 0) ok_ = put_(std::string_view(piece_.data(), used_));
+    used_ = 0;
+    return ok_;
+  }
+
+  // The three coordinate tokens of the vertex statement whose x token starts at `at`, when they are
+  // plain: separated by blanks only, with no comment or continuation among them. False otherwise,
+  // and then the statement scanner, which knows every form, finds them.
+  static bool plainCoordinates(std::string_view data, size_t at, Token (&r_tokens)[3]) {
+    for (int axis = 0; axis < 3; ++axis) {
+      while (axis > 0 && at < data.size() && classOf(data[at]) == kBlankByte) ++at;
+      const size_t start = at;
+      while (at < data.size() && classOf(data[at]) == kTokenByte) ++at;
+      if (at == start || (at < data.size() && classOf(data[at]) != kBlankByte && classOf(data[at]) != kLineEndByte))
+        return false;
+      r_tokens[axis] = Token{data.substr(start, at - start), start, 0};
     }
+    return true;
   }
 
   // Rewrites the moved vertices whose statements lie in `data`, the source's bytes from offset
@@ -694,10 +720,13 @@ class CoordinateRewriter {
     for (skipUnmoved(); next_ < coordStart_.size() && ok_; ++next_, skipUnmoved()) {
       const size_t at = coordStart_[next_] - start;
       if (at >= data.size()) break;
-      StatementScanner scanner(data, at);
       Token tokens[3];
-      int found = 0;
-      while (found < 3 && scanner.NextArgument(tokens[found])) ++found;
+      int found = 3;
+      if (!plainCoordinates(data, at, tokens)) {
+        StatementScanner scanner(data, at);
+        found = 0;
+        while (found < 3 && scanner.NextArgument(tokens[found])) ++found;
+      }
       const bool cut = found < 3 || tokens[2].offset + tokens[2].text.size() == data.size();
       if (cut && !last) {
         emit(data.substr(emitted, at - emitted));
@@ -706,9 +735,7 @@ class CoordinateRewriter {
       for (int axis = 0; axis < found; ++axis) {
         if (!moved(next_, axis)) continue;
         emit(data.substr(emitted, tokens[axis].offset - emitted));
-        number_.clear();
-        AppendFloat(number_, written_[next_][axis]);
-        emit(number_);
+        emitNumber(written_[next_][axis]);
         emitted = tokens[axis].offset + tokens[axis].text.size();
       }
     }
@@ -725,8 +752,8 @@ class CoordinateRewriter {
   size_t taken_ = 0;         // bytes taken so far
   std::string carry_;        // a moved vertex's statement cut by the end of the bytes taken
   size_t carryStart_ = 0;    // its offset in the source
-  std::string piece_;
-  std::string number_;
+  std::string piece_;        // the output gathered, piece_[0, used_)
+  size_t used_ = 0;
 };
 
 // The rewritten file handed to `put`; false with r_problem set when the source cannot be read
@@ -793,17 +820,20 @@ bool WriteObjWithPositions(const ObjMesh& source, const std::vector<Point3>& pos
   return WriteObjWithPositions(source, source.positions, positions, path, r_error);
 }
 
+void LetGoOfSource(ObjMesh& mesh) {
+  if (mesh.sourceFile.empty()) return;
+  // Swapped with an empty string: assigning one would keep the memory.
+  std::string().swap(mesh.source);
+  mesh.sourceLetGo = true;
+}
+
 void KeepOnlyWhatRewritingNeeds(ObjMesh& mesh) {
-  // Swapped with empty arrays: assigning {} would keep the memory.
   std::vector<Point3>().swap(mesh.positions);
   std::vector<Point3>().swap(mesh.texCoords);
   std::vector<int>{0}.swap(mesh.faceStart);
   std::vector<int>().swap(mesh.cornerVertex);
   std::vector<int>().swap(mesh.cornerTexCoord);
-  if (!mesh.sourceFile.empty()) {
-    std::string().swap(mesh.source);
-    mesh.sourceLetGo = true;
-  }
+  LetGoOfSource(mesh);
 }
 
 size_t TriangleCount(const ObjMesh& mesh) {

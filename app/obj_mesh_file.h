@@ -98,6 +98,10 @@ bool WriteObjWithPositions(const ObjMesh& source, PositionsView asRead, Position
 bool RewriteObjInPieces(const ObjMesh& source, PositionsView asRead, PositionsView positions,
                         const FilePieces& sourceBytes, const std::function<bool(std::string_view)>& put);
 
+// Frees the file's bytes when the mesh came from a file that can be read again (the writer then
+// reads it again); a mesh from standard input or memory keeps them.
+void LetGoOfSource(ObjMesh& mesh);
+
 // Frees what a host object built from the mesh now holds (positions, faces, texture coordinates)
 // and, when the mesh came from a file that can be read again, the file's bytes: what stays is what
 // WriteObjWithPositions needs, given the positions as read.
