@@ -135,8 +135,9 @@ void MNMesh::OutToTri(Mesh& out) const {
     if (mapFaces != nullptr && fi < uv->f.size() && uv->f[fi].deg == face.deg && int(uv->f[fi].tv.size()) >= deg) {
       mf = &uv->f[fi];
     }
+    const int* corners = face.vtx.begin();
     for (int k = 1; k + 1 < deg; ++k, ++t) {
-      out.faces[t].setVerts(face.vtx[0], face.vtx[size_t(k)], face.vtx[size_t(k) + 1]);
+      out.faces[t].setVerts(corners[0], corners[k], corners[k + 1]);
       if (mf != nullptr) mapFaces[t].setTVerts(mf->tv[0], mf->tv[size_t(k)], mf->tv[size_t(k) + 1]);
     }
   }

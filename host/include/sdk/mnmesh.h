@@ -47,7 +47,13 @@ class MNFaceCorners {
   ~MNFaceCorners() { release(); }
   MNFaceCorners(const MNFaceCorners& other) { assign(other.begin(), other.end()); }
   MNFaceCorners& operator=(const MNFaceCorners& other) {
-    if (this != &other) assign(other.begin(), other.end());
+    if (size_ <= kInPlace && other.size_ <= kInPlace) {
+      // Nearly every face of a dense mesh: a plain copy of the corners held in place.
+      held_ = other.held_;
+      size_ = other.size_;
+    } else if (this != &other) {
+      assign(other.begin(), other.end());
+    }
     return *this;
   }
   MNFaceCorners(MNFaceCorners&& other) noexcept { take(other); }
