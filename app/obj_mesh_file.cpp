@@ -641,6 +641,9 @@ class CoordinateRewriter {
       const size_t upTo = lineEnd == std::string_view::npos ? bytes.size() : lineEnd + 1;
       carry_.append(bytes.substr(used, upTo - used));
       used = upTo;
+      // A line a backslash continues cannot end the statement: looking again only after it would
+      // scan the carry once a line, and a statement of many such lines would take quadratic time.
+      if (lineEnd != std::string_view::npos && endsInContinuation(carry_)) continue;
       const size_t stop = rewriteWithin(carry_, carryStart_, false);
       carry_.erase(0, stop);
       carryStart_ += stop;
@@ -668,6 +671,12 @@ class CoordinateRewriter {
   static constexpr size_t kPiece = size_t(1) << 20;
   // Room for the shortest form of any float; the longest ("-1.17549435e-38") takes 15 bytes.
   static constexpr size_t kLongestNumber = 32;
+
+  // Whether `text`, which ends with a line end, ends with one that a backslash continues.
+  static bool endsInContinuation(const std::string& text) {
+    const size_t n = text.size();
+    return (n >= 2 && text[n - 2] == '\\') || (n >= 3 && text[n - 3] == '\\' && text[n - 2] == '\r');
+  }
 
   bool moved(size_t i, int axis) const { return !sameBits(written_[i][axis], asRead_[i][axis]); }
   void skipUnmoved() {
