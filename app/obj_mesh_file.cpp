@@ -24,6 +24,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <new>
 #include <system_error>
@@ -765,6 +766,16 @@ class CoordinateRewriter {
   size_t used_ = 0;
 };
 
+// Whether a write to `path` goes straight to it (standard output, a pipe, a device) rather than to
+// a new file that takes its place once complete.
+bool writtenStraight(const std::string& path) {
+  if (IsStandardStream(path)) return true;
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(FilePath(path), ec);
+  return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+         !std::filesystem::is_directory(status);
+}
+
 // The rewritten file handed to `put`; false with r_problem set when the source cannot be read
 // again, and false without it when `put` refused a piece.
 bool rewrite(const ObjMesh& source, PositionsView asRead, PositionsView written, const Put& put,
@@ -810,13 +821,26 @@ bool WriteObjWithPositions(const ObjMesh& source, PositionsView asRead, Position
     return false;
   }
   std::string sourceProblem;
+  bool sent = false;
   try {
     const bool written = WriteFilePieces(
         path,
-        [&](const Put& put) { return rewrite(source, asRead, positions, put, sourceProblem); },
+        [&](const Put& put) {
+          return rewrite(
+              source, asRead, positions,
+              [&](std::string_view piece) {
+                sent = true;
+                return put(piece);
+              },
+              sourceProblem);
+        },
         r_error);
-    // The write failed because its source did: that is what the user must hear.
-    if (!sourceProblem.empty()) r_error = sourceProblem + "; " + path + " was not written";
+    // The write failed because its source did: that is what the user must hear, and whether the
+    // destination holds part of a result (a new file is dropped whole; a stream keeps what it got).
+    if (!sourceProblem.empty()) {
+      r_error = sourceProblem + "; " + StreamName(path, false) +
+                (sent && writtenStraight(path) ? " received only part of the result" : " was not written");
+    }
     return written;
   } catch (const std::bad_alloc&) {
     r_error = path + ": not enough memory to write it";
