@@ -607,8 +607,14 @@ ObjReadResult ParseObjText(std::string_view text, const std::string& name) {
 
 namespace {
 
-// Why `positions` cannot be written over `source`, or empty.
-std::string positionsProblem(const ObjMesh& source, PositionsView positions) {
+// Why `positions` cannot be written over `source`, whose positions as read are `asRead`, or empty.
+std::string positionsProblem(const ObjMesh& source, PositionsView asRead, PositionsView positions) {
+  // The writer compares each vertex with its position as read: a mesh trimmed to what rewriting
+  // needs no longer holds them, and must be given them.
+  if (asRead.size() != source.coordStart.size()) {
+    return "the positions the mesh file was read with are not at hand (" + std::to_string(asRead.size()) + " of " +
+           std::to_string(source.coordStart.size()) + ")";
+  }
   if (positions.size() != source.coordStart.size()) {
     return "cannot write " + std::to_string(positions.size()) + " positions over a mesh file of " +
            std::to_string(source.coordStart.size()) + " vertices";
@@ -801,7 +807,7 @@ bool RewriteObjInPieces(const ObjMesh& source, PositionsView asRead, PositionsVi
 
 bool FormatObjWithPositions(const ObjMesh& source, const std::vector<Point3>& positions,
                             std::string& r_text, std::string& r_error) {
-  r_error = positionsProblem(source, positions);
+  r_error = positionsProblem(source, source.positions, positions);
   if (!r_error.empty()) return false;
   r_text.clear();
   r_text.reserve(source.source.size() + positions.size() * 8);
@@ -816,7 +822,7 @@ bool FormatObjWithPositions(const ObjMesh& source, const std::vector<Point3>& po
 
 bool WriteObjWithPositions(const ObjMesh& source, PositionsView asRead, PositionsView positions,
                            const std::string& path, std::string& r_error) {
-  if (std::string problem = positionsProblem(source, positions); !problem.empty()) {
+  if (std::string problem = positionsProblem(source, asRead, positions); !problem.empty()) {
     r_error = path + ": " + problem;
     return false;
   }

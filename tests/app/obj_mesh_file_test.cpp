@@ -353,6 +353,9 @@ TEST(ObjWrite, ReadsTheSourceAgainInPiecesOfAnySizeAndRefusesOneThatChanged) {
   KeepOnlyWhatRewritingNeeds(r.mesh);
   EXPECT_TRUE(r.mesh.source.empty());
   std::string error;
+  // Its positions as read went too: without them it is refused, not read past the end.
+  EXPECT_FALSE(WriteObjWithPositions(r.mesh, moved, out, error));
+  EXPECT_NE(error.find("positions the mesh file was read with are not at hand"), std::string::npos) << error;
   ASSERT_TRUE(WriteObjWithPositions(r.mesh, asRead, moved, out, error)) << error;
   EXPECT_EQ(readAll(out), whole);
   writeAll(in, source + "# edited\n");
