@@ -24,6 +24,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <new>
 #include <system_error>
@@ -606,8 +607,14 @@ ObjReadResult ParseObjText(std::string_view text, const std::string& name) {
 
 namespace {
 
-// Why `positions` cannot be written over `source`, or empty.
-std::string positionsProblem(const ObjMesh& source, PositionsView positions) {
+// Why `positions` cannot be written over `source`, whose positions as read are `asRead`, or empty.
+std::string positionsProblem(const ObjMesh& source, PositionsView asRead, PositionsView positions) {
+  // The writer compares each vertex with its position as read: a mesh trimmed to what rewriting
+  // needs no longer holds them, and must be given them.
+  if (asRead.size() != source.coordStart.size()) {
+    return "the positions the mesh file was read with are not at hand (" + std::to_string(asRead.size()) + " of " +
+           std::to_string(source.coordStart.size()) + ")";
+  }
   if (positions.size() != source.coordStart.size()) {
     return "cannot write " + std::to_string(positions.size()) + " positions over a mesh file of " +
            std::to_string(source.coordStart.size()) + " vertices";
@@ -641,6 +648,9 @@ class CoordinateRewriter {
       const size_t upTo = lineEnd == std::string_view::npos ? bytes.size() : lineEnd + 1;
       carry_.append(bytes.substr(used, upTo - used));
       used = upTo;
+      // A line a backslash continues cannot end the statement: looking again only after it would
+      // scan the carry once a line, and a statement of many such lines would take quadratic time.
+      if (lineEnd != std::string_view::npos && endsInContinuation(carry_)) continue;
       const size_t stop = rewriteWithin(carry_, carryStart_, false);
       carry_.erase(0, stop);
       carryStart_ += stop;
@@ -668,6 +678,12 @@ class CoordinateRewriter {
   static constexpr size_t kPiece = size_t(1) << 20;
   // Room for the shortest form of any float; the longest ("-1.17549435e-38") takes 15 bytes.
   static constexpr size_t kLongestNumber = 32;
+
+  // Whether `text`, which ends with a line end, ends with one that a backslash continues.
+  static bool endsInContinuation(const std::string& text) {
+    const size_t n = text.size();
+    return (n >= 2 && text[n - 2] == '\\') || (n >= 3 && text[n - 3] == '\\' && text[n - 2] == '\r');
+  }
 
   bool moved(size_t i, int axis) const { return !sameBits(written_[i][axis], asRead_[i][axis]); }
   void skipUnmoved() {
@@ -756,6 +772,16 @@ class CoordinateRewriter {
   size_t used_ = 0;
 };
 
+// Whether a write to `path` goes straight to it (standard output, a pipe, a device) rather than to
+// a new file that takes its place once complete.
+bool writtenStraight(const std::string& path) {
+  if (IsStandardStream(path)) return true;
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(FilePath(path), ec);
+  return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+         !std::filesystem::is_directory(status);
+}
+
 // The rewritten file handed to `put`; false with r_problem set when the source cannot be read
 // again, and false without it when `put` refused a piece.
 bool rewrite(const ObjMesh& source, PositionsView asRead, PositionsView written, const Put& put,
@@ -781,7 +807,7 @@ bool RewriteObjInPieces(const ObjMesh& source, PositionsView asRead, PositionsVi
 
 bool FormatObjWithPositions(const ObjMesh& source, const std::vector<Point3>& positions,
                             std::string& r_text, std::string& r_error) {
-  r_error = positionsProblem(source, positions);
+  r_error = positionsProblem(source, source.positions, positions);
   if (!r_error.empty()) return false;
   r_text.clear();
   r_text.reserve(source.source.size() + positions.size() * 8);
@@ -796,18 +822,31 @@ bool FormatObjWithPositions(const ObjMesh& source, const std::vector<Point3>& po
 
 bool WriteObjWithPositions(const ObjMesh& source, PositionsView asRead, PositionsView positions,
                            const std::string& path, std::string& r_error) {
-  if (std::string problem = positionsProblem(source, positions); !problem.empty()) {
+  if (std::string problem = positionsProblem(source, asRead, positions); !problem.empty()) {
     r_error = path + ": " + problem;
     return false;
   }
   std::string sourceProblem;
+  bool sent = false;
   try {
     const bool written = WriteFilePieces(
         path,
-        [&](const Put& put) { return rewrite(source, asRead, positions, put, sourceProblem); },
+        [&](const Put& put) {
+          return rewrite(
+              source, asRead, positions,
+              [&](std::string_view piece) {
+                sent = true;
+                return put(piece);
+              },
+              sourceProblem);
+        },
         r_error);
-    // The write failed because its source did: that is what the user must hear.
-    if (!sourceProblem.empty()) r_error = sourceProblem + "; " + path + " was not written";
+    // The write failed because its source did: that is what the user must hear, and whether the
+    // destination holds part of a result (a new file is dropped whole; a stream keeps what it got).
+    if (!sourceProblem.empty()) {
+      r_error = sourceProblem + "; " + StreamName(path, false) +
+                (sent && writtenStraight(path) ? " received only part of the result" : " was not written");
+    }
     return written;
   } catch (const std::bad_alloc&) {
     r_error = path + ": not enough memory to write it";

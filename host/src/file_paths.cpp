@@ -110,6 +110,9 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
 
 std::filesystem::path FilePath(const std::string& path) { return std::filesystem::path(wide(path)); }
 
+namespace {
+
+// The stamp of an open file.
 FileStamp stampOf(std::FILE* file) {
   FileStamp stamp;
   BY_HANDLE_FILE_INFORMATION info;
@@ -122,6 +125,8 @@ FileStamp stampOf(std::FILE* file) {
   }
   return stamp;
 }
+
+}  // namespace
 
 std::string ReadRegularFile(const std::string& path, size_t maxBytes, std::string& r_bytes,
                             std::string_view requiredStart, const char* startMismatch, FileStamp* r_stamp) {
@@ -250,6 +255,8 @@ std::FILE* OpenFile(const std::string& path, const char* mode) { return std::fop
 
 std::filesystem::path FilePath(const std::string& path) { return std::filesystem::path(path); }
 
+namespace {
+
 FileStamp stampOf(const struct stat& st) {
   FileStamp stamp;
   stamp.device = static_cast<unsigned long long>(st.st_dev);
@@ -269,6 +276,8 @@ FileStamp stampOf(int file) {
   }
   return stampOf(st);
 }
+
+}  // namespace
 
 std::string ReadRegularFile(const std::string& path, size_t maxBytes, std::string& r_bytes,
                             std::string_view requiredStart, const char* startMismatch, FileStamp* r_stamp) {

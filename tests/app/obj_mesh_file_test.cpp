@@ -353,6 +353,9 @@ TEST(ObjWrite, ReadsTheSourceAgainInPiecesOfAnySizeAndRefusesOneThatChanged) {
   KeepOnlyWhatRewritingNeeds(r.mesh);
   EXPECT_TRUE(r.mesh.source.empty());
   std::string error;
+  // Its positions as read went too: without them it is refused, not read past the end.
+  EXPECT_FALSE(WriteObjWithPositions(r.mesh, moved, out, error));
+  EXPECT_NE(error.find("positions the mesh file was read with are not at hand"), std::string::npos) << error;
   ASSERT_TRUE(WriteObjWithPositions(r.mesh, asRead, moved, out, error)) << error;
   EXPECT_EQ(readAll(out), whole);
   writeAll(in, source + "# edited\n");
@@ -361,6 +364,32 @@ TEST(ObjWrite, ReadsTheSourceAgainInPiecesOfAnySizeAndRefusesOneThatChanged) {
   EXPECT_EQ(readAll(out), whole);
   std::remove(in.c_str());
   std::remove(out.c_str());
+}
+
+// A moved vertex whose statement runs on over a great many continued lines, cut by the pieces:
+// completed as it would be in one piece, in one pass (looked again at after every line, it ran for a
+// quarter of an hour, past the time limit).
+TEST(ObjWrite, CompletesAStatementOfManyContinuedLinesCutByPieces) {
+  std::string continued;
+  for (int line = 0; line < 1000000; ++line) continued += line % 2 ? "\\\n" : "\\\r\n";
+  const std::string source = "v 1 " + continued + "2 3\nv 4 5 6\n";
+  const ObjMesh m = parseOk(source);
+  const std::vector<Point3> moved = {Point3(1.0f, 2.0f, 3.5f), Point3(4, 5, 6)};
+  std::string pieced;
+  ASSERT_TRUE(RewriteObjInPieces(
+      m, m.positions, moved,
+      [&](const std::function<bool(std::string_view)>& take) {
+        constexpr size_t kStep = 1 << 16;
+        for (size_t at = 0; at < source.size(); at += kStep) {
+          if (!take(std::string_view(source).substr(at, kStep))) return false;
+        }
+        return true;
+      },
+      [&](std::string_view piece) {
+        pieced.append(piece);
+        return true;
+      }));
+  EXPECT_EQ(pieced, "v 1 " + continued + "2 3.5\nv 4 5 6\n");
 }
 
 TEST(ObjWrite, RefusesWrongCountNonFinitePositionsAndUnwritablePaths) {
