@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <future>
 #include <map>
+#include <system_error>
 
 #include "apply_summary.h"
 #include "command_options.h"
@@ -289,6 +290,13 @@ int setUpScene(const ApplyOptions& options, SharedInputs& shared, SymmetryScene&
   return kExitOk;
 }
 
+// An input's bytes are let go (and read again when its result is written) unless the result goes
+// straight to standard output, a pipe or a device: a stream cannot take back what it was sent if the
+// input changed in between.
+void letGoOfSourceWhenSafe(ObjMesh& input, const std::string& destination) {
+  if (!WritesStraight(destination)) LetGoOfSource(input);
+}
+
 MirrorSetup mirrorSetupOf(IParamBlock2* params) {
   MirrorSetup setup;
   setup.operation = params->GetInt(kOperationParam);
@@ -318,11 +326,15 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
   // (standard input stays with the reader that reads everything else).
   std::future<ObjReadResult> firstInput;
   if (!IsStandardStream(options.inputs[0])) {
-    firstInput = std::async(std::launch::async, [&options] {
-      ObjReadResult input = ReadObjFile(options.inputs[0]);
-      LetGoOfSource(input.mesh);
-      return input;
-    });
+    try {
+      firstInput = std::async(std::launch::async, [&options] {
+        ObjReadResult input = ReadObjFile(options.inputs[0]);
+        letGoOfSourceWhenSafe(input.mesh, resultPath(options, options.inputs[0]));
+        return input;
+      });
+    } catch (const std::system_error&) {
+      // No thread to be had: the input is read in turn, as every later one is.
+    }
   }
   if (!readSharedInputs(options, shared, outcome)) return outcome.exitCode();
   times.Stop(kRead);
@@ -360,7 +372,7 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
     progress.Show(status + ": reading");
     times.Start();
     ObjReadResult input = index == 0 && firstInput.valid() ? firstInput.get() : ReadObjFile(path);
-    LetGoOfSource(input.mesh);
+    letGoOfSourceWhenSafe(input.mesh, resultPath(options, path));
     times.Stop(kRead);
     if (!input.ok) {
       outcome.Fail(kExitUnreadable, input.error);

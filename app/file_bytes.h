@@ -29,6 +29,10 @@ std::string InFolder(const std::string& folder, const std::string& name);
 bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string& r_bytes, std::string& r_error,
                    FileStamp* r_stamp = nullptr);
 
+// Whether a write to `path` goes straight to it (standard output, a pipe, a device), so that what
+// was written cannot be taken back, rather than to a new file that takes its place once complete.
+bool WritesStraight(const std::string& path);
+
 // Writes `bytes` as the whole content of `path` through WriteFileReplacing: an existing file is
 // replaced only once the new content is completely written, keeps its permissions, and is refused
 // when read-only. "-" writes to standard output. Returns false with r_error set when the file cannot

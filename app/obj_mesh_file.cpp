@@ -24,7 +24,6 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <new>
 #include <system_error>
@@ -594,7 +593,8 @@ ObjReadResult ReadObjFile(const std::string& path) {
   ObjReadResult result;
   if (!ReadFileBytes(path, kMaxObjFileBytes, bytes, result.error, &stamp)) return result;
   result = parseSource(std::move(bytes), StreamName(path, true));
-  if (result.ok && !IsStandardStream(path)) {
+  // A file the system could not stamp cannot be trusted to be read again: its bytes are kept.
+  if (result.ok && !IsStandardStream(path) && stamp.known) {
     result.mesh.sourceFile = path;
     result.mesh.sourceStamp = stamp;
   }
@@ -772,16 +772,6 @@ class CoordinateRewriter {
   size_t used_ = 0;
 };
 
-// Whether a write to `path` goes straight to it (standard output, a pipe, a device) rather than to
-// a new file that takes its place once complete.
-bool writtenStraight(const std::string& path) {
-  if (IsStandardStream(path)) return true;
-  std::error_code ec;
-  const std::filesystem::file_status status = std::filesystem::status(FilePath(path), ec);
-  return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
-         !std::filesystem::is_directory(status);
-}
-
 // The rewritten file handed to `put`; false with r_problem set when the source cannot be read
 // again, and false without it when `put` refused a piece.
 bool rewrite(const ObjMesh& source, PositionsView asRead, PositionsView written, const Put& put,
@@ -845,7 +835,7 @@ bool WriteObjWithPositions(const ObjMesh& source, PositionsView asRead, Position
     // destination holds part of a result (a new file is dropped whole; a stream keeps what it got).
     if (!sourceProblem.empty()) {
       r_error = sourceProblem + "; " + StreamName(path, false) +
-                (sent && writtenStraight(path) ? " received only part of the result" : " was not written");
+                (sent && WritesStraight(path) ? " received only part of the result" : " was not written");
     }
     return written;
   } catch (const std::bad_alloc&) {

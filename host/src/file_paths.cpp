@@ -117,6 +117,7 @@ FileStamp stampOf(std::FILE* file) {
   FileStamp stamp;
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))), &info)) {
+    stamp.known = true;
     stamp.device = info.dwVolumeSerialNumber;
     stamp.file = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     stamp.size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
@@ -259,6 +260,7 @@ namespace {
 
 FileStamp stampOf(const struct stat& st) {
   FileStamp stamp;
+  stamp.known = true;
   stamp.device = static_cast<unsigned long long>(st.st_dev);
   stamp.file = static_cast<unsigned long long>(st.st_ino);
   stamp.size = static_cast<unsigned long long>(st.st_size);
@@ -269,12 +271,7 @@ FileStamp stampOf(const struct stat& st) {
 // The stamp of an open file; a file that cannot be examined matches no stamp.
 FileStamp stampOf(int file) {
   struct stat st;
-  if (fstat(file, &st) != 0) {
-    FileStamp unknown;
-    unknown.modified = -1;
-    return unknown;
-  }
-  return stampOf(st);
+  return fstat(file, &st) == 0 ? stampOf(st) : FileStamp();
 }
 
 }  // namespace

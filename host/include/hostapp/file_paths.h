@@ -24,10 +24,12 @@ std::filesystem::path FilePath(const std::string& path);
 // last written (as finely as the system records it). A file whose stamp is unchanged holds the bytes
 // it held, as far as the system can tell; build tools judge files the same way.
 struct FileStamp {
+  bool known = false;  // a file the system could not describe matches no stamp, not even its own
   unsigned long long device = 0, file = 0, size = 0;
   long long modified = 0;
   bool operator==(const FileStamp& other) const {
-    return device == other.device && file == other.file && size == other.size && modified == other.modified;
+    return known && other.known && device == other.device && file == other.file && size == other.size &&
+           modified == other.modified;
   }
 };
 
