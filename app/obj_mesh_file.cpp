@@ -648,9 +648,11 @@ class CoordinateRewriter {
       const size_t upTo = lineEnd == std::string_view::npos ? bytes.size() : lineEnd + 1;
       carry_.append(bytes.substr(used, upTo - used));
       used = upTo;
-      // A line a backslash continues cannot end the statement: looking again only after it would
-      // scan the carry once a line, and a statement of many such lines would take quadratic time.
-      if (lineEnd != std::string_view::npos && endsInContinuation(carry_)) continue;
+      // Only a line end that is not continued can end the statement: looking again at every piece
+      // or every continued line would scan the carry over and over, and a statement of many such
+      // lines, or one line of a gigabyte, would take quadratic time. (The file's end is seen in
+      // Finish.)
+      if (lineEnd == std::string_view::npos || endsInContinuation(carry_)) continue;
       const size_t stop = rewriteWithin(carry_, carryStart_, false);
       carry_.erase(0, stop);
       carryStart_ += stop;
