@@ -2,6 +2,8 @@
 #include "apply_command.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <future>
 #include <map>
 #include <system_error>
@@ -297,6 +299,31 @@ void letGoOfSourceWhenSafe(ObjMesh& input, const std::string& destination) {
   if (!WritesStraight(destination)) LetGoOfSource(input);
 }
 
+// Input `index` read on a thread of its own; an invalid future (read it in turn) for standard input,
+// which stays with the reader that reads everything else, or when no thread can be had.
+std::future<ObjReadResult> readInBackground(const ApplyOptions& options, size_t index) {
+  const std::string& path = options.inputs[index];
+  if (IsStandardStream(path)) return {};
+  try {
+    return std::async(std::launch::async, [&path, destination = resultPath(options, path)] {
+      ObjReadResult input = ReadObjFile(path);
+      letGoOfSourceWhenSafe(input.mesh, destination);
+      return input;
+    });
+  } catch (const std::system_error&) {
+    return {};
+  }
+}
+
+// Reading the next input ahead holds two inputs at once: worth it for the small shapes of a batch,
+// where reading is much of the work, not for dense ones, whose memory is what counts.
+bool smallEnoughToReadAhead(const std::string& path) {
+  constexpr std::uintmax_t kReadAheadBytes = std::uintmax_t(16) << 20;
+  std::error_code ec;
+  const std::uintmax_t bytes = std::filesystem::file_size(FilePath(path), ec);
+  return !ec && bytes <= kReadAheadBytes;
+}
+
 MirrorSetup mirrorSetupOf(IParamBlock2* params) {
   MirrorSetup setup;
   setup.operation = params->GetInt(kOperationParam);
@@ -322,20 +349,8 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
 
   progress.Show("reading " + StreamName(options.target, true));
   SharedInputs shared;
-  // The first input is read alongside the base and the other shared files, one file a core
-  // (standard input stays with the reader that reads everything else).
-  std::future<ObjReadResult> firstInput;
-  if (!IsStandardStream(options.inputs[0])) {
-    try {
-      firstInput = std::async(std::launch::async, [&options] {
-        ObjReadResult input = ReadObjFile(options.inputs[0]);
-        letGoOfSourceWhenSafe(input.mesh, resultPath(options, options.inputs[0]));
-        return input;
-      });
-    } catch (const std::system_error&) {
-      // No thread to be had: the input is read in turn, as every later one is.
-    }
-  }
+  // The first input is read alongside the base and the other shared files, one file a core.
+  std::future<ObjReadResult> nextInput = readInBackground(options, 0);
   if (!readSharedInputs(options, shared, outcome)) return outcome.exitCode();
   times.Stop(kRead);
 
@@ -371,9 +386,13 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
                                    : name;
     progress.Show(status + ": reading");
     times.Start();
-    ObjReadResult input = index == 0 && firstInput.valid() ? firstInput.get() : ReadObjFile(path);
+    ObjReadResult input = nextInput.valid() ? nextInput.get() : ReadObjFile(path);
     letGoOfSourceWhenSafe(input.mesh, resultPath(options, path));
     times.Stop(kRead);
+    // A small next input is read on the other core while this one is evaluated and written.
+    if (index + 1 < options.inputs.size() && smallEnoughToReadAhead(options.inputs[index + 1])) {
+      nextInput = readInBackground(options, index + 1);
+    }
     if (!input.ok) {
       outcome.Fail(kExitUnreadable, input.error);
       continue;

@@ -3,13 +3,14 @@
 // meshes are) and the input a sculpted copy; both are written as an exporter writes them
 // ("v %.6f %.6f %.6f", then the quads).
 //
-//   velomorph_apply_bench [--sizes 100000,1000000] [--ten-million] [--batch] [--keep DIR]
+//   velomorph_apply_bench [--sizes 100000,1000000] [--ten-million] [--batch] [--runs N] [--keep DIR]
 //                         [--velomorph PROGRAM]
 //
 // For each size it runs `apply` in the default (polygon) form and with `--as mesh`, and prints the
 // wall clock and peak resident memory of that run, and the phases `--timings` reports in a second. --ten-million
 // adds 10M vertices; --batch runs 100 inputs of 100k vertices against one base in one call;
-// --velomorph times another build of the program (an older one, to compare).
+// --velomorph times another build of the program (an older one, to compare); --runs N reports the
+// median of N runs.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -132,13 +133,43 @@ Run runVelomorph(const std::vector<std::string>& args, const std::string& folder
   return run;
 }
 
+int g_runs = 1;
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
 // The run as a user makes it, for the wall clock and peak memory, then again with --timings (which
-// adds an evaluation with partners held and a replay) for the phases.
+// adds an evaluation with partners held and a replay) for the phases. With --runs N each figure is
+// the median of N such pairs, the peak the largest seen: on a shared or virtual machine single runs
+// vary by tens of percent.
 Run timedRun(std::vector<std::string> args, const std::string& folder) {
-  Run plain = runVelomorph(args, folder);
-  args.push_back("--timings");
-  plain.phases = runVelomorph(args, folder).phases;
-  return plain;
+  std::vector<Run> plain, timed;
+  std::vector<std::string> withTimings = args;
+  withTimings.push_back("--timings");
+  for (int r = 0; r < g_runs; ++r) {
+    plain.push_back(runVelomorph(args, folder));
+    timed.push_back(runVelomorph(withTimings, folder));
+  }
+  Run result;
+  result.exitCode = 0;
+  std::vector<double> walls;
+  for (const Run& run : plain) {
+    walls.push_back(run.wall);
+    result.peakMB = std::max(result.peakMB, run.peakMB);
+    if (run.exitCode != 0) result.exitCode = run.exitCode;
+  }
+  result.wall = median(walls);
+  for (size_t k = 0; k < timed.front().phases.size(); ++k) {
+    std::vector<double> seconds;
+    for (const Run& run : timed) {
+      if (k < run.phases.size()) seconds.push_back(run.phases[k].second);
+    }
+    result.phases.emplace_back(timed.front().phases[k].first, median(seconds));
+  }
+  return result;
 }
 
 void printRow(const std::string& label, const Run& run) {
@@ -167,10 +198,12 @@ int main(int argc, char** argv) {
       batch = true;
     } else if (a == "--keep" && i + 1 < argc) {
       keep = argv[++i];
+    } else if (a == "--runs" && i + 1 < argc) {
+      g_runs = std::max(1, std::stoi(argv[++i]));
     } else if (a == "--velomorph" && i + 1 < argc) {
       g_program = fs::absolute(argv[++i]).string();
     } else {
-      std::fprintf(stderr, "usage: %s [--sizes N,N...] [--ten-million] [--batch] [--keep DIR] [--velomorph PROGRAM]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--sizes N,N...] [--ten-million] [--batch] [--runs N] [--keep DIR] [--velomorph PROGRAM]\n", argv[0]);
       return 2;
     }
   }
