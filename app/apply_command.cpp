@@ -292,24 +292,22 @@ int setUpScene(const ApplyOptions& options, SharedInputs& shared, SymmetryScene&
   return kExitOk;
 }
 
-// An input's bytes are let go (and read again when its result is written) unless the result goes
-// straight to standard output, a pipe or a device: a stream cannot take back what it was sent if the
-// input changed in between.
-void letGoOfSourceWhenSafe(ObjMesh& input, const std::string& destination) {
-  if (!WritesStraight(destination)) LetGoOfSource(input);
+// Input `index`, read. Its bytes are let go (and read again when its result is written) unless the
+// result goes straight to standard output, a pipe or a device: a stream cannot take back what it
+// was sent if the input changed in between.
+ObjReadResult readInput(const ApplyOptions& options, size_t index) {
+  const std::string& path = options.inputs[index];
+  ObjReadResult input = ReadObjFile(path);
+  if (!WritesStraight(resultPath(options, path))) LetGoOfSource(input.mesh);
+  return input;
 }
 
-// Input `index` read on a thread of its own; an invalid future (read it in turn) for standard input,
-// which stays with the reader that reads everything else, or when no thread can be had.
+// readInput on a thread of its own; an invalid future (read it in turn) for standard input, which
+// stays with the reader that reads everything else, or when no thread can be had.
 std::future<ObjReadResult> readInBackground(const ApplyOptions& options, size_t index) {
-  const std::string& path = options.inputs[index];
-  if (IsStandardStream(path)) return {};
+  if (IsStandardStream(options.inputs[index])) return {};
   try {
-    return std::async(std::launch::async, [&path, destination = resultPath(options, path)] {
-      ObjReadResult input = ReadObjFile(path);
-      letGoOfSourceWhenSafe(input.mesh, destination);
-      return input;
-    });
+    return std::async(std::launch::async, [&options, index] { return readInput(options, index); });
   } catch (const std::system_error&) {
     return {};
   }
@@ -386,8 +384,7 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
                                    : name;
     progress.Show(status + ": reading");
     times.Start();
-    ObjReadResult input = nextInput.valid() ? nextInput.get() : ReadObjFile(path);
-    letGoOfSourceWhenSafe(input.mesh, resultPath(options, path));
+    ObjReadResult input = nextInput.valid() ? nextInput.get() : readInput(options, index);
     times.Stop(kRead);
     // A small next input is read on the other core while this one is evaluated and written.
     if (index + 1 < options.inputs.size() && smallEnoughToReadAhead(options.inputs[index + 1])) {

@@ -102,12 +102,7 @@ bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string& r_byte
   return named(path, ReadRegularFile(path, maxBytes, r_bytes, {}, nullptr, r_stamp), r_error);
 }
 
-bool WritesStraight(const std::string& path) {
-  if (IsStandardStream(path)) return true;
-  std::error_code ec;
-  const fs::file_status status = fs::status(FilePath(path), ec);
-  return fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status);
-}
+bool WritesStraight(const std::string& path) { return IsStandardStream(path) || WritesDirectly(path); }
 
 bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string& r_error) {
   return WriteFilePieces(path, [bytes](const std::function<bool(std::string_view)>& put) { return put(bytes); }, r_error);

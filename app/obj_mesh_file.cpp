@@ -781,7 +781,7 @@ bool rewrite(const ObjMesh& source, PositionsView asRead, PositionsView written,
   return RewriteObjInPieces(
       source, asRead, written,
       [&](const Put& take) {
-        if (!source.sourceLetGo) return take(source.source);
+        if (!source.SourceLetGo()) return take(source.source);
         r_problem = ReadFileAgain(source.sourceFile, source.sourceStamp, take);
         if (!r_problem.empty()) r_problem = source.sourceFile + ": " + r_problem;
         return r_problem.empty();
@@ -855,7 +855,6 @@ void LetGoOfSource(ObjMesh& mesh) {
   if (mesh.sourceFile.empty()) return;
   // Swapped with an empty string: assigning one would keep the memory.
   std::string().swap(mesh.source);
-  mesh.sourceLetGo = true;
 }
 
 void KeepOnlyWhatRewritingNeeds(ObjMesh& mesh) {
@@ -864,7 +863,6 @@ void KeepOnlyWhatRewritingNeeds(ObjMesh& mesh) {
   std::vector<int>{0}.swap(mesh.faceStart);
   std::vector<int>().swap(mesh.cornerVertex);
   std::vector<int>().swap(mesh.cornerTexCoord);
-  LetGoOfSource(mesh);
 }
 
 size_t TriangleCount(const ObjMesh& mesh) {

@@ -46,12 +46,13 @@ struct ObjMesh {
   std::string source;
   std::vector<uint32_t> coordStart;
   // The file the mesh was read from and its stamp then (empty for standard input or text given in
-  // memory). Once `sourceLetGo`, `source` is empty and the writer reads the file again, refusing
-  // to write if it changed.
+  // memory). Once the source is let go, the writer reads the file again, refusing to write if it
+  // changed.
   std::string sourceFile;
   FileStamp sourceStamp;
-  bool sourceLetGo = false;
 
+  // A mesh read from a file always has bytes: none left means they were let go (LetGoOfSource).
+  bool SourceLetGo() const { return source.empty() && !sourceFile.empty(); }
   int NumFaces() const { return static_cast<int>(faceStart.size()) - 1; }
   int FaceDegree(int face) const { return faceStart[face + 1] - faceStart[face]; }
   bool FaceHasTexCoords(int face) const { return cornerTexCoord[faceStart[face]] >= 0; }
@@ -102,9 +103,10 @@ bool RewriteObjInPieces(const ObjMesh& source, PositionsView asRead, PositionsVi
 // reads it again); a mesh from standard input or memory keeps them.
 void LetGoOfSource(ObjMesh& mesh);
 
-// Frees what a host object built from the mesh now holds (positions, faces, texture coordinates)
-// and, when the mesh came from a file that can be read again, the file's bytes: what stays is what
-// WriteObjWithPositions needs, given the positions as read.
+// Frees what a host object built from the mesh now holds (positions, faces, texture coordinates):
+// what stays is what WriteObjWithPositions needs, given the positions as read. The file's bytes
+// stay too unless LetGoOfSource let them go, since only the caller knows whether its result may be
+// made from the file read again.
 void KeepOnlyWhatRewritingNeeds(ObjMesh& mesh);
 
 // The polygons as triangles, for the triangle-mesh form: each face, in face order, becomes the fan

@@ -85,9 +85,8 @@ class vLocalMeshData : public LocalModData {
  private:
   template <class T>
   static void assign(Tab<T>& field, const Tab<T>& from) {
-    field.ZeroCount();
-    if (from.Count() != field.Count()) field.SetCount(from.Count());
-    if (from.Count() > 0) std::memcpy(field.Addr(0), from.Addr(0), sizeof(T) * size_t(from.Count()));
+    T* to = Refill(field, from.Count());
+    if (from.Count() > 0) std::memcpy(to, from.Addr(0), sizeof(T) * size_t(from.Count()));
   }
 };
 

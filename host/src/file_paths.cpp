@@ -100,7 +100,7 @@ int renameOver(const std::string& from, const std::string& to) {
 void removeFile(const std::string& path) { _wremove(wide(path).c_str()); }
 
 // Windows keeps no mode bits beyond read-only, which WriteProblem refuses, and no owner to keep.
-void keepAccessOf(int, const std::filesystem::path&, bool) {}
+void keepAccessOf(int, const std::filesystem::path&) {}
 
 }  // namespace
 
@@ -237,9 +237,9 @@ mode_t creationMask() {
 // The new file takes the replaced file's permissions, owner and group; a new file gets what the
 // user's umask gives any new file. Where the group cannot be kept (the user is not in it), the
 // group's permissions are dropped rather than granted to the user's own group.
-void keepAccessOf(int file, const std::filesystem::path& replaced, bool exists) {
+void keepAccessOf(int file, const std::filesystem::path& replaced) {
   struct stat old;
-  if (!exists || stat(replaced.c_str(), &old) != 0) {
+  if (stat(replaced.c_str(), &old) != 0) {
     fchmod(file, (S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH) & ~creationMask());
     return;
   }
@@ -408,13 +408,15 @@ std::string WriteFileReplacing(const std::string& path, std::string_view bytes) 
   return WriteFileReplacing(path, [bytes](const std::function<bool(std::string_view)>& put) { return put(bytes); });
 }
 
-std::string WriteFileReplacing(const std::string& path, const FilePieces& content) {
+bool WritesDirectly(const std::string& path) {
   std::error_code ec;
   const std::filesystem::file_status status = std::filesystem::status(FilePath(path), ec);
-  const bool exists = std::filesystem::exists(status);
-  if (exists && !std::filesystem::is_regular_file(status) && !std::filesystem::is_directory(status)) {
-    return writeDirectly(path, content);
-  }
+  return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+         !std::filesystem::is_directory(status);
+}
+
+std::string WriteFileReplacing(const std::string& path, const FilePieces& content) {
+  if (WritesDirectly(path)) return writeDirectly(path, content);
   if (std::string problem = WriteProblem(path); !problem.empty()) return problem;
 
   const std::filesystem::path replaced = ReplacedFile(path);
@@ -434,7 +436,7 @@ std::string WriteFileReplacing(const std::string& path, const FilePieces& conten
       std::memcpy(g_temporary, temporary.c_str(), temporary.size() + 1);
       g_temporaryActive = 1;
     }
-    keepAccessOf(handle, replaced, exists);
+    keepAccessOf(handle, replaced);
 #if defined(_WIN32)
     file = _fdopen(handle, "wb");
     if (file == nullptr) _close(handle);

@@ -5,7 +5,8 @@
 #if defined(__GNUC__) || defined(__clang__)
 
 // Starts loading the cache line of `address` ahead of a read. Always inlined: GCC judges a function
-// holding nothing but a prefetch free of effects, and drops the calls it has not inlined yet.
+// holding nothing but a prefetch free of effects, and drops the calls it has not inlined yet. (The
+// attribute is GCC's and Clang's; Microsoft's compiler takes the intrinsic below.)
 __attribute__((always_inline)) inline void PrefetchForRead(const void* address) { __builtin_prefetch(address); }
 
 #elif defined(_MSC_VER) && (defined(_M_IX86) || defined(_M_X64))

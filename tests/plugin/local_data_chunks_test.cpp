@@ -153,15 +153,7 @@ TEST_F(LocalDataChunks, SaveThenLoadGivesBackEveryTableLastAxisAndTheFlag) {
   EXPECT_EQ(back.resultValid, 0);
   EXPECT_EQ(back.needsUpdate + back.targetDirty + back.matchDirty, 0);
   EXPECT_EQ(back.lastAxis, 1);
-  EXPECT_EQ(Elements(back.resultVerts), Elements(c.resultVerts));
-  EXPECT_EQ(Elements(back.resultVecs), Elements(c.resultVecs));
-  EXPECT_EQ(Elements(back.resultVertFlags), Elements(c.resultVertFlags));
-  EXPECT_EQ(Elements(back.targetVerts), Elements(c.targetVerts));
-  EXPECT_EQ(Elements(back.targetVecs), Elements(c.targetVecs));
-  EXPECT_EQ(Elements(back.targetVertFlags), Elements(c.targetVertFlags));
-  EXPECT_EQ(Elements(back.vertMatch), Elements(c.vertMatch));
-  EXPECT_EQ(Elements(back.vecMatch), Elements(c.vecMatch));
-  EXPECT_EQ(Elements(back.vecOwner), Elements(c.vecOwner));
+  ExpectSameTables(back, c);
   other->DeleteMe();
 }
 

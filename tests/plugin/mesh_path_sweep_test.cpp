@@ -138,15 +138,7 @@ TEST_F(MeshPathSweep, SaveThenLoadGivesTheSameCache) {
     ASSERT_EQ(mod->LoadLocalData(&in, &ld), IO_OK);
     std::unique_ptr<LocalModData> owned(ld);
     const vLocalMeshData& loaded = *static_cast<vLocalMeshData*>(ld);
-    EXPECT_EQ(Elements(loaded.resultVerts), Elements(saved.resultVerts));
-    EXPECT_EQ(Elements(loaded.resultVecs), Elements(saved.resultVecs));
-    EXPECT_EQ(Elements(loaded.resultVertFlags), Elements(saved.resultVertFlags));
-    EXPECT_EQ(Elements(loaded.targetVerts), Elements(saved.targetVerts));
-    EXPECT_EQ(Elements(loaded.targetVecs), Elements(saved.targetVecs));
-    EXPECT_EQ(Elements(loaded.targetVertFlags), Elements(saved.targetVertFlags));
-    EXPECT_EQ(Elements(loaded.vertMatch), Elements(saved.vertMatch));
-    EXPECT_EQ(Elements(loaded.vecMatch), Elements(saved.vecMatch));
-    EXPECT_EQ(Elements(loaded.vecOwner), Elements(saved.vecOwner));
+    ExpectSameTables(loaded, saved);
     EXPECT_EQ(loaded.lastAxis, saved.lastAxis);
   });
 }

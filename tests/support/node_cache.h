@@ -7,6 +7,8 @@
 // local data yet.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <vector>
 
 #include "../../symmetry/local_mesh_data.h"
@@ -25,6 +27,19 @@ std::vector<T> Elements(const Tab<T>& table) {
   std::vector<T> r;
   for (int i = 0; i < table.Count(); ++i) r.push_back(table[i]);
   return r;
+}
+
+// Expects the nine tables of `actual` to hold what those of `expected` hold.
+inline void ExpectSameTables(const vLocalMeshData& actual, const vLocalMeshData& expected) {
+  EXPECT_EQ(Elements(actual.resultVerts), Elements(expected.resultVerts));
+  EXPECT_EQ(Elements(actual.resultVecs), Elements(expected.resultVecs));
+  EXPECT_EQ(Elements(actual.resultVertFlags), Elements(expected.resultVertFlags));
+  EXPECT_EQ(Elements(actual.targetVerts), Elements(expected.targetVerts));
+  EXPECT_EQ(Elements(actual.targetVecs), Elements(expected.targetVecs));
+  EXPECT_EQ(Elements(actual.targetVertFlags), Elements(expected.targetVertFlags));
+  EXPECT_EQ(Elements(actual.vertMatch), Elements(expected.vertMatch));
+  EXPECT_EQ(Elements(actual.vecMatch), Elements(expected.vecMatch));
+  EXPECT_EQ(Elements(actual.vecOwner), Elements(expected.vecOwner));
 }
 
 }  // namespace testing_support

@@ -59,6 +59,10 @@ std::filesystem::path ReplacedFile(const std::string& path);
 // A missing file is writable here; whether its folder is shows only when it is made.
 std::string WriteProblem(const std::string& path);
 
+// Whether a write to `path` goes to it directly rather than through a temporary file: it exists and
+// is neither a regular file nor a folder (a device, a pipe with a reader).
+bool WritesDirectly(const std::string& path);
+
 // Writes `bytes` as the whole content of `path`, which is always either what it was or the whole
 // new content. The bytes go first to a new temporary file with an unpredictable name, created
 // exclusively (never through a link) in the destination's folder, and renamed over the destination
