@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(cmake g++ make clang libgtest-dev libgmock-dev libbenchmark-dev)
 # The fuzzers are built with clang, whose sanitizer and libFuzzer runtimes come separately.
 fuzz_packages=(clang libclang-rt-14-dev)
 
