@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <vector>
 
 #include "support/point_sets.h"
@@ -90,6 +91,63 @@ TEST(PairingMatchesBruteForce, NearTiesAtLargeAndTinyMagnitudes) {
     expectPairingMatchesBruteForce(large, axis, 0.0f);
     expectPairingMatchesBruteForce(tiny, axis, 0.0f);
   }
+}
+
+// The squared distance rounded after every operation, whatever the compiler may fuse: each product
+// passes through memory the compiler must not skip before it is added.
+float roundedDistance(const Point3& m, const Point3& q) {
+  const Point3 d = m - q;
+  const volatile float xx = d.x * d.x;
+  const volatile float yy = d.y * d.y;
+  const volatile float zz = d.z * d.z;
+  const float xy = xx + yy;
+  return xy + zz;
+}
+
+TEST(PairingMatchesBruteForce, NearTiesThatAFusedMultiplyAddWouldDecideOtherwise) {
+  // Each vertex on the positive side has two candidates near its mirror image whose distances
+  // compare one way rounded after each operation and the other way with the sums fused.
+  std::mt19937 random(5);
+  std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+  std::vector<Point3> targets;
+  int found = 0;
+  for (int trial = 0; trial < 200000 && found < 150; ++trial) {
+    // Cases lie an eighth apart, so no vertex comes near another case's mirror image.
+    const Point3 p(1.5f + 0.125f * float(found % 10) + 0.02f * unit(random),
+                   -1.0f + 0.125f * float(found / 10) + 0.02f * unit(random), 0.02f * unit(random));
+    const Point3 m(-p.x, p.y, p.z);
+    const Point3 d(unit(random) * 0.01f, unit(random) * 0.01f, unit(random) * 0.01f);
+    const Point3 q1 = m + d;
+    Point3 q2 = m + Point3(d.y, d.z, d.x);
+    const int a = int(random() % 3);
+    q2[a] = std::nextafter(q2[a], 10.0f);
+    auto fused = [&](const Point3& q) {
+      const Point3 e = m - q;
+      return std::fma(e.z, e.z, std::fma(e.y, e.y, e.x * e.x));
+    };
+    if ((roundedDistance(m, q1) < roundedDistance(m, q2)) == (fused(q1) < fused(q2))) continue;
+    targets.push_back(p);
+    targets.push_back(q1);
+    targets.push_back(q2);
+    ++found;
+  }
+  ASSERT_EQ(found, 150);
+  const MirrorMatrices mirror = BuildMirrorMatrices(0, 0.0f);
+  std::vector<int> expected(targets.size());
+  for (size_t i = 0; i < targets.size(); ++i) {
+    const Point3 m = targets[i] * mirror.match;
+    float best = kMatchThreshold;
+    expected[i] = int(i);
+    for (size_t j = 0; j < targets.size(); ++j) {
+      const float e = roundedDistance(m, targets[j] * mirror.base);
+      if (e < best) {
+        best = e;
+        expected[i] = int(j);
+      }
+    }
+  }
+  EXPECT_EQ(pairFast(targets, 0, 0.0f), expected);
+  EXPECT_EQ(pairBruteForce(targets, 0, 0.0f), expected);
 }
 
 TEST(VertexPairing, MirrorImagesPairMutuallyAndOnPlaneVerticesPairWithThemselves) {
