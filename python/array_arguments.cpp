@@ -62,8 +62,9 @@ FloatArray PositionsArgument(py::handle value, const char* name) {
     throw py::value_error(std::string(name) + " must have shape (N, 3), not " + shapeText(a));
   }
   requireVertexCount(a.shape(0), name);
-  // Returns `a` itself when it is already C-contiguous, aligned, native float32.
-  return FloatArray::ensure(a);
+  FloatArray positions = FloatArray::ensure(a);
+  if (!positions) throw py::error_already_set();
+  return positions;
 }
 
 void RequireRows(const py::array& array, py::ssize_t rows, const char* name, const char* reference) {

@@ -16,8 +16,9 @@
 
 namespace py = pybind11;
 
-using FloatArray = py::array_t<float, py::array::c_style>;
-using IndexArray = py::array_t<std::int32_t, py::array::c_style>;
+// ensure() on these returns the array itself when it already is one, else a converted copy.
+using FloatArray = py::array_t<float, py::array::c_style | py::array::forcecast>;
+using IndexArray = py::array_t<std::int32_t, py::array::c_style | py::array::forcecast>;
 
 // An (N, 3) array of floating-point coordinates. Does not look at the values (see FirstNonFinite).
 FloatArray PositionsArgument(py::handle value, const char* name);

@@ -4,6 +4,8 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <charconv>
+#include <cmath>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -71,6 +73,17 @@ void refuseNonFinite(std::int64_t vertex, const char* name) {
   if (vertex >= 0) {
     throw py::value_error(std::string(name) + "[" + std::to_string(vertex) + "] has a coordinate that is not finite");
   }
+}
+
+// A number as `velomorph check --json` prints it, the shortest text of its 32-bit float, read back as
+// JSON readers read it: 1e-4 is 0.0001, not 9.99999974e-05.
+double asPrinted(float value) {
+  if (!std::isfinite(value)) return double(value);
+  char text[32];
+  const auto printed = std::to_chars(text, text + sizeof text, value);
+  double read = 0.0;
+  std::from_chars(text, printed.ptr, read);
+  return read;
 }
 
 const Point3* points(const FloatArray& a) { return reinterpret_cast<const Point3*>(a.data()); }
@@ -190,17 +203,16 @@ py::dict check(py::handle positionsValue, py::handle axisValue, py::handle offse
     if (bad < 0) r = MeasureSymmetry(points(positions), int(n), axis, offset, tolerance);
   }
   refuseNonFinite(bad, "positions");
-  // The command line prints offset, tolerance and the largest distance as 32-bit floats.
   py::dict d;
   d["axis"] = std::string(1, "xyz"[axis]);
-  d["offset"] = double(offset);
-  d["tolerance"] = double(tolerance);
+  d["offset"] = asPrinted(offset);
+  d["tolerance"] = asPrinted(tolerance);
   d["vertices"] = r.vertices;
   d["centre_vertices"] = r.centreVertices;
   d["mutual_pairs"] = r.mutualPairs;
   d["non_mutual_partners"] = r.nonMutualPartners;
   d["asymmetric_vertices"] = r.asymmetricVertices;
-  d["largest_distance"] = double(float(r.largestDistance));
+  d["largest_distance"] = asPrinted(float(r.largestDistance));
   d["symmetric"] = r.asymmetricVertices == 0;
   return d;
 }
