@@ -4,8 +4,7 @@
 // base's bits and weights alike (the triangle kind's mask).
 #include "python/array_symmetry.h"
 
-#include <cstdlib>
-#include <memory>
+#include <vector>
 
 #include "symmetry/engine/mirror_matrices.h"
 #include "symmetry/engine/vertex_operations.h"
@@ -20,10 +19,6 @@ BitArray selectedBits(const float* weights, int n) {
   }
   return bits;
 }
-
-struct FreeDeleter {
-  void operator()(float* p) const { std::free(p); }
-};
 
 }  // namespace
 
@@ -67,13 +62,14 @@ void ApplyArrayOperation(const ArrayOperation& operation, const Point3* base, co
     ResetVertices(positions, base, n, options, selection, gate);
     return;
   }
-  // The selection each vertex inherits, which the module does not hand back. Zeroed memory from the
-  // system costs nothing until touched, where clearing a vector would write it all first.
-  std::unique_ptr<float, FreeDeleter> record(static_cast<float*>(std::calloc(size_t(n), sizeof(float))));
-  if (!record) throw std::bad_alloc();
+  // The selection each vertex inherits, which the module does not hand back. The rules only write it
+  // (it starts at zero for callers that read it back), so one scratch array per thread serves every
+  // call, rather than n floats allocated and cleared each time.
+  thread_local std::vector<float> record;
+  if (record.size() < size_t(n)) record.assign(size_t(n), 0.0f);
   if (operation.kind == ArrayOperationKind::kMirror) {
-    MirrorVertices(positions, base, partners, n, mirror, options, selection, gate, record.get());
+    MirrorVertices(positions, base, partners, n, mirror, options, selection, gate, record.data());
   } else {
-    FlipVertices(positions, base, partners, n, mirror, options, selection, gate, record.get());
+    FlipVertices(positions, base, partners, n, mirror, options, selection, gate, record.data());
   }
 }

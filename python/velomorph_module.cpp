@@ -23,8 +23,11 @@ modifier's vertex rules to a sculpt of that base; check() measures how symmetric
 are bit for bit those of `velomorph apply --as mesh` and `velomorph check --json` on the same meshes.
 
 Positions are (N, 3) arrays in object space. A C-contiguous float32 array is read where it lies; a
-float64 or strided array is converted to float32 once (the engine works in 32-bit floats). The GIL
-is released while the work runs.)";
+float64 or strided array is converted to float32 once (the engine works in 32-bit floats). pair()
+and check() refuse a base with a coordinate that is not finite, as the command line refuses such a
+file; mirror(), flip() and reset() do not look for them (that would read both meshes once more): such
+a coordinate reaches only its own vertex and its partner, as in the modifier. The GIL is released
+while the work runs.)";
 
 const char kPairDoc[] = R"(pair(positions, axis=0, offset=0.0) -> numpy.ndarray
 
@@ -139,19 +142,11 @@ py::array operate(ArrayOperation operation, py::handle baseValue, py::handle scu
   operation.baseSelection = baseSelection ? baseSelection->data() : nullptr;
   const std::int32_t* partnerIndices = partners ? partners->data() : nullptr;
   float* result = out.mutable_data();
-  std::int64_t badBase, badSculpt;
   {
     py::gil_scoped_release released;
-    badBase = FirstNonFinite(base.data(), n);
-    badSculpt = FirstNonFinite(sculpt.data(), n);
-    if (badBase < 0 && badSculpt < 0) {
-      if (!inPlace && n > 0) std::memcpy(result, sculpt.data(), size_t(n) * sizeof(Point3));
-      ApplyArrayOperation(operation, points(base), partnerIndices, int(n),
-                          reinterpret_cast<Point3*>(result));
-    }
+    if (!inPlace && n > 0) std::memcpy(result, sculpt.data(), size_t(n) * sizeof(Point3));
+    ApplyArrayOperation(operation, points(base), partnerIndices, int(n), reinterpret_cast<Point3*>(result));
   }
-  refuseNonFinite(badBase, "base");
-  refuseNonFinite(badSculpt, "sculpt");
   return out;
 }
 
