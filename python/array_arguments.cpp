@@ -16,15 +16,23 @@ std::string shapeText(const py::array& a) {
   return text + (a.ndim() == 1 ? ",)" : ")");
 }
 
-// Anything numpy reads as an array, as one; TypeError for what it cannot.
+// Anything numpy reads as an array, as one: TypeError for None, ValueError with numpy's reason for
+// what it cannot read (ragged lists).
 py::array asArray(py::handle value, const char* name) {
   if (value.is_none()) throw py::type_error(std::string(name) + " must be an array, not None");
   if (py::isinstance<py::array>(value)) return py::reinterpret_borrow<py::array>(value);
   try {
-    return py::array::ensure(value);
-  } catch (py::error_already_set&) {
+    return py::module_::import("numpy").attr("asarray")(value);
+  } catch (py::error_already_set& e) {
+    throw py::value_error(std::string(name) + " cannot be read as an array: " + e.what());
   }
-  throw py::type_error(std::string(name) + " must be an array, not " + typeName(value));
+}
+
+// ensure()'s result, which is empty when numpy could not convert (it drops numpy's error).
+template <class Array>
+Array converted(Array a, const char* name) {
+  if (!a) throw py::value_error(std::string(name) + " could not be converted to the type the engine reads");
+  return a;
 }
 
 char dtypeKind(const py::array& a) { return a.dtype().kind(); }
@@ -62,9 +70,7 @@ FloatArray PositionsArgument(py::handle value, const char* name) {
     throw py::value_error(std::string(name) + " must have shape (N, 3), not " + shapeText(a));
   }
   requireVertexCount(a.shape(0), name);
-  FloatArray positions = FloatArray::ensure(a);
-  if (!positions) throw py::error_already_set();
-  return positions;
+  return converted(FloatArray::ensure(a), name);
 }
 
 void RequireRows(const py::array& array, py::ssize_t rows, const char* name, const char* reference) {
@@ -86,19 +92,16 @@ IndexArray PartnersArgument(py::handle value, py::ssize_t n) {
   // Another integer type is checked as 64-bit integers, before narrowing could wrap a value into range.
   py::array checked = a;
   if (!a.dtype().is(py::dtype::of<std::int32_t>())) {
-    checked = py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>::ensure(a);
+    checked = converted(py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>::ensure(a), "partners");
   }
-  IndexArray partners = IndexArray::ensure(checked);
-  if (!partners) throw py::error_already_set();
+  const IndexArray partners = converted(IndexArray::ensure(checked), "partners");
   const std::int64_t bad = checked.dtype().is(py::dtype::of<std::int32_t>())
                                ? FirstOutOfRange(partners.data(), n)
                                : FirstOutOfRange(static_cast<const std::int64_t*>(checked.data()), n);
   if (bad >= 0) {
-    const std::int64_t v = checked.dtype().is(py::dtype::of<std::int32_t>())
-                               ? partners.data()[bad]
-                               : static_cast<const std::int64_t*>(checked.data())[bad];
-    throw py::value_error("partners[" + std::to_string(bad) + "] is " + std::to_string(v) + ", not a vertex index 0.." +
-                          std::to_string(n - 1));
+    // The value as given, before any conversion.
+    throw py::value_error("partners[" + std::to_string(bad) + "] is " + std::string(py::str(a.attr("item")(bad))) +
+                          ", not a vertex index 0.." + std::to_string(n - 1));
   }
   return partners;
 }
@@ -113,13 +116,12 @@ std::optional<FloatArray> WeightsArgument(py::handle value, py::ssize_t n, const
   }
   if (a.ndim() != 1) throw py::value_error(std::string(name) + " must have shape (N,), not " + shapeText(a));
   RequireRows(a, n, name, "base");
-  FloatArray weights = FloatArray::ensure(a);
-  if (!weights) throw py::error_already_set();
+  const FloatArray weights = converted(FloatArray::ensure(a), name);
   // A value that is not a number fails both comparisons.
   const float* w = weights.data();
   for (py::ssize_t i = 0; i < n; ++i) {
     if (!(w[i] >= 0.0f && w[i] <= 1.0f)) {
-      throw py::value_error(std::string(name) + "[" + std::to_string(i) + "] is " + std::to_string(w[i]) +
+      throw py::value_error(std::string(name) + "[" + std::to_string(i) + "] is " + std::string(py::str(a.attr("item")(i))) +
                             ", not a weight from 0 to 1");
     }
   }
@@ -170,7 +172,7 @@ float FiniteFloatArgument(py::handle value, const char* name) {
   const double d = PyFloat_AsDouble(value.ptr());
   if (d == -1.0 && PyErr_Occurred()) throw py::error_already_set();
   const float f = float(d);
-  if (!std::isfinite(f)) throw py::value_error(std::string(name) + " must be a finite number, not " + std::to_string(d));
+  if (!std::isfinite(f)) throw py::value_error(std::string(name) + " must be a finite number, not " + std::string(py::repr(value)));
   return f;
 }
 
