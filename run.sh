@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(cmake g++ make clang libgtest-dev libgmock-dev libbenchmark-dev)
 # The Python module (python/) and its tests: Debian's interpreter, its headers, pybind11, numpy, pytest.
 python_packages=(python3-dev python3-pybind11 pybind11-dev python3-numpy python3-pytest)
 # The fuzzers are built with clang, whose sanitizer and libFuzzer runtimes come separately.

@@ -9,9 +9,11 @@
 #include "plugin/resource.h"
 #include "plugin/resource_string.h"
 
-ambiflex::ambiflex() { GetAmbiflexDesc()->MakeAutoParamBlocks(this); }
+ambiflex::ambiflex() : pblock(nullptr), hwndRollout(nullptr), resultValid(0) {
+  GetAmbiflexDesc()->MakeAutoParamBlocks(this);
+}
 
-ambiflex::~ambiflex() = default;
+ambiflex::~ambiflex() {}
 
 BaseInterface* ambiflex::GetInterface(Interface_ID id) {
   if (id == VMIRROROPS_INTERFACE_ID) return static_cast<IambiflexFP*>(this);
@@ -45,9 +47,10 @@ void ambiflex::EndEditParams(IObjParam* ip, ULONG flags, Animatable* next) {
   GetAmbiflexDesc()->EndEditParams(ip, this, flags, next);
   // The rollout's window is gone with its map: nothing may use the handle or the buttons any more.
   hwndRollout = nullptr;
-  for (ICustButton** button : {&targetPickButton, &asymmetryPickButton}) {
-    if (*button != nullptr) ReleaseICustButton(*button);
-    *button = nullptr;
+  ICustButton** const buttons[] = {&targetPickButton, &asymmetryPickButton};
+  for (int b = 0; b < 2; ++b) {
+    if (*buttons[b] != nullptr) ReleaseICustButton(*buttons[b]);
+    *buttons[b] = nullptr;
   }
   TimeValue t = ip->GetTime();
   ClearAFlag(A_MOD_BEING_EDITED);

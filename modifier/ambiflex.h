@@ -17,12 +17,12 @@ class ambiflex : public Modifier, public IambiflexFP {
   ambiflex();
   ~ambiflex() override;
 
-  IParamBlock2* pblock = nullptr;
+  IParamBlock2* pblock;
   // The open rollout's dialog: set when it initialises, null again once it closes.
-  HWND hwndRollout = nullptr;
+  HWND hwndRollout;
   // 1 while the last evaluation produced a result; the rollout enables its operation controls
   // from it.
-  int resultValid = 0;
+  int resultValid;
 
   // Animatable
   BaseInterface* GetInterface(Interface_ID id) override;
@@ -72,7 +72,7 @@ class ambiflex : public Modifier, public IambiflexFP {
   void resetTarget() override;
   void resetMatch() override;
   // Which of the cache's three resets a walk applies.
-  enum class CacheReset { kResult, kTarget, kMatch };
+  enum CacheReset { kResult, kTarget, kMatch };
 
   // Enables the rollout's controls from the target, the last result and the operation, and shows
   // the target's name (rollout_state.cpp); nothing without a rollout.

@@ -15,11 +15,13 @@
 namespace {
 
 struct GizmoSettings {
-  int visible = 0;
-  int axis = 0;
-  int direction = kDirectionNegative;
-  float offset = 0.0f;
-  float size = 50.0f;
+  GizmoSettings() : visible(0), axis(0), direction(kDirectionNegative), offset(0.0f), size(50.0f) {}
+
+  int visible;
+  int axis;
+  int direction;
+  float offset;
+  float size;
 };
 
 GizmoSettings readSettings(IParamBlock2* pb, TimeValue t) {
@@ -39,8 +41,16 @@ GizmoSettings readSettings(IParamBlock2* pb, TimeValue t) {
 
 // The twelve box edges (corner pairs differing in one bit: X edges, then Y, then Z), the shaft and
 // the four head lines.
-constexpr int kGizmoLines = 17;
-using GizmoLines = std::array<std::array<Point3, 2>, kGizmoLines>;
+const int kGizmoLines = 17;
+typedef std::array<Point3, 2> GizmoLine;
+typedef std::array<GizmoLine, kGizmoLines> GizmoLines;
+
+GizmoLine lineBetween(const Point3& from, const Point3& to) {
+  GizmoLine line;
+  line[0] = from;
+  line[1] = to;
+  return line;
+}
 
 // The lines in the gizmo's own space: the plane through the origin normal to the axis.
 GizmoLines gizmoLines(const GizmoSettings& s) {
@@ -54,22 +64,23 @@ GizmoLines gizmoLines(const GizmoSettings& s) {
 
   GizmoLines lines;
   int n = 0;
-  for (int bit : {1, 2, 4}) {
+  for (int bit = 1; bit <= 4; bit *= 2) {
     for (int corner = 0; corner < 8; ++corner) {
       if (corner & bit) continue;
-      lines[size_t(n++)] = {square[corner], square[corner | bit]};
+      lines[size_t(n++)] = lineBetween(square[corner], square[corner | bit]);
     }
   }
   const Point3 centre = square.Center();
   Point3 tip = centre;
   tip[a] += (s.direction == kDirectionNegative ? -1.0f : 1.0f) * (s.size * 0.5f);
-  lines[size_t(n++)] = {centre, tip};
+  lines[size_t(n++)] = lineBetween(centre, tip);
   const float h = s.size * 0.125f;
-  for (const auto& sign : {std::array<float, 2>{1.0f, 1.0f}, {-1.0f, -1.0f}, {-1.0f, 1.0f}, {1.0f, -1.0f}}) {
+  const float signs[4][2] = {{1.0f, 1.0f}, {-1.0f, -1.0f}, {-1.0f, 1.0f}, {1.0f, -1.0f}};
+  for (int k = 0; k < 4; ++k) {
     Point3 base = centre;
-    base[u] += sign[0] * h;
-    base[v] += sign[1] * h;
-    lines[size_t(n++)] = {base, tip};
+    base[u] += signs[k][0] * h;
+    base[v] += signs[k][1] * h;
+    lines[size_t(n++)] = lineBetween(base, tip);
   }
   return lines;
 }
@@ -89,9 +100,10 @@ void drawGizmo(GraphicsWindow* gw, const GizmoSettings& s, const Matrix3& object
   gw->setTransform(gizmoTransform(objectTM, s));
   gw->setColor(LINE_COLOR, 1.0f, 0.0f, 0.0f);
   gw->startSegments();
-  for (const auto& line : gizmoLines(s)) {
+  const GizmoLines lines = gizmoLines(s);
+  for (int k = 0; k < kGizmoLines; ++k) {
     // The window's clipper takes the point after the last as scratch.
-    Point3 points[3] = {line[0], line[1], line[1]};
+    Point3 points[3] = {lines[size_t(k)][0], lines[size_t(k)][1], lines[size_t(k)][1]};
     gw->polyline(2, points, nullptr, FALSE, nullptr);
   }
   gw->endSegments();
@@ -110,8 +122,9 @@ void ambiflex::GetWorldBoundBox(TimeValue t, INode* inode, ViewExp* vpt, Box3& b
   GizmoSettings s = readSettings(pblock, t);
   if (!s.visible) return;
   Matrix3 tm = gizmoTransform(inode->GetObjectTM(t), s);
-  for (const auto& line : gizmoLines(s)) {
-    box += line[0] * tm;
-    box += line[1] * tm;
+  const GizmoLines lines = gizmoLines(s);
+  for (int k = 0; k < kGizmoLines; ++k) {
+    box += lines[size_t(k)][0] * tm;
+    box += lines[size_t(k)][1] * tm;
   }
 }

@@ -12,11 +12,17 @@ const Class_ID kPassThroughClassID(0x76A11646, 0x12A822FB);
 // Deletes the polygon branch's temporary triangle mesh on every way out, an escaping table index
 // error included, unless the conversion returned the object itself.
 struct TemporaryObject {
-  Object* source;
-  Object* converted;
+  TemporaryObject(Object* s, Object* c) : source(s), converted(c) {}
   ~TemporaryObject() {
     if (converted != nullptr && converted != source) converted->DeleteThis();
   }
+
+  Object* source;
+  Object* converted;
+
+ private:
+  TemporaryObject(const TemporaryObject&);
+  TemporaryObject& operator=(const TemporaryObject&);
 };
 
 }  // namespace
@@ -27,7 +33,7 @@ void ambiflex::ModifyObject(TimeValue t, ModContext& mc, ObjectState* os, INode*
   if (obj->IsSubClassOf(triObjectClassID)) {
     ModifyTriObject(this, static_cast<TriObject*>(obj), t, mc);
   } else if (obj->IsSubClassOf(polyObjectClassID)) {
-    TemporaryObject tri{obj, obj->ConvertToType(t, triObjectClassID)};
+    TemporaryObject tri(obj, obj->ConvertToType(t, triObjectClassID));
     ModifyPolyObject(this, static_cast<PolyObject*>(obj), t, mc, static_cast<TriObject*>(tri.converted));
   } else if (obj->IsSubClassOf(patchObjectClassID)) {
     ModifyPatchObject(this, static_cast<PatchObject*>(obj), t, mc);

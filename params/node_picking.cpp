@@ -66,8 +66,9 @@ void PickControlNode::EnterMode(IObjParam* ip) {
 void PickControlNode::ExitMode(IObjParam* ip) {
   // Both buttons: the dialog procedure changes pickAsymmetry before it restarts the mode, so the
   // mode that ends may have been started from the other button.
-  for (ICustButton* button : {targetPickButton, asymmetryPickButton}) {
-    if (button != nullptr) button->SetCheck(FALSE);
+  ICustButton* const buttons[] = {targetPickButton, asymmetryPickButton};
+  for (int b = 0; b < 2; ++b) {
+    if (buttons[b] != nullptr) buttons[b]->SetCheck(FALSE);
   }
 }
 

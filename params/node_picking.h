@@ -10,10 +10,12 @@ class ambiflex;
 
 class PickControlNode : public PickModeCallback, public PickNodeCallback {
  public:
+  PickControlNode() : modifier(nullptr), pickAsymmetry(0) {}
+
   // The modifier whose rollout started the pick; null until the first pick starts.
-  ambiflex* modifier = nullptr;
+  ambiflex* modifier;
   // 0: picking the target; 1: picking the asymmetry node.
-  int pickAsymmetry = 0;
+  int pickAsymmetry;
 
   // PickModeCallback
   BOOL HitTest(IObjParam* ip, HWND hWnd, ViewExp* vpt, IPoint2 m, int flags) override;

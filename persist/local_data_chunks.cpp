@@ -2,6 +2,7 @@
 // chunk it knows off the stream (so it learns how much data each table really has), then replays
 // them in stream order with the running counts.
 #include "persist/local_data_chunks.h"
+#include "symmetry/table_data.h"
 
 #include <cstdint>
 #include <cstring>
@@ -29,7 +30,7 @@ enum : unsigned short {
   kVecMatchChunk = 0x1110,
   kVecOwnerChunk = 0x1120,
   kResultValidChunk = 0x1130,
-  kLastAxisChunk = 0x1140,
+  kLastAxisChunk = 0x1140
 };
 
 // --- saving ------------------------------------------------------------------------------------
@@ -50,7 +51,7 @@ void writeInt(ISave* isave, unsigned short id, int value) {
 
 template <class T>
 void writeTable(ISave* isave, unsigned short id, const Tab<T>& table) {
-  writeChunk(isave, id, table.Addr(0), sizeof(T) * size_t(table.Count()));
+  writeChunk(isave, id, TableData(table), sizeof(T) * size_t(table.Count()));
 }
 
 template <class T>
@@ -61,9 +62,11 @@ void writeTableIfAny(ISave* isave, unsigned short id, const Tab<T>& table) {
 // --- loading -----------------------------------------------------------------------------------
 
 struct StagedChunk {
+  StagedChunk() : id(0), hasInt(false), value(0) {}
+
   unsigned short id;
-  bool hasInt = false;  // count and flag chunks: their first 4 bytes were there
-  int value = 0;
+  bool hasInt;  // count and flag chunks: their first 4 bytes were there
+  int value;
   std::vector<unsigned char> bytes;  // table chunks: the whole payload
 };
 
@@ -142,7 +145,7 @@ void fillTable(Tab<T>& table, int count, const std::vector<unsigned char>& paylo
   table.SetCount(count);
   size_t supplied = payload.size() / sizeof(T);
   size_t n = supplied < size_t(count) ? supplied : size_t(count);
-  if (n > 0) std::memcpy(table.Addr(0), payload.data(), n * sizeof(T));
+  if (n > 0) std::memcpy(TableData(table), payload.data(), n * sizeof(T));
   // New table elements hold no particular value: the ones the payload does not supply are zeroed.
   if (size_t(count) > n) std::memset(static_cast<void*>(table.Addr(int(n))), 0, (size_t(count) - n) * sizeof(T));
 }
@@ -165,8 +168,8 @@ const ChunkTable<int> kIntTables[] = {
 // The cache's table that chunk `id` fills among `tables`; null when none does.
 template <class T, size_t N>
 Tab<T>* tableFor(vLocalMeshData& cache, unsigned short id, const ChunkTable<T> (&tables)[N]) {
-  for (const ChunkTable<T>& entry : tables) {
-    if (entry.id == id) return &(cache.*entry.table);
+  for (size_t k = 0; k < N; ++k) {
+    if (tables[k].id == id) return &(cache.*tables[k].table);
   }
   return nullptr;
 }
@@ -210,7 +213,8 @@ IOResult LoadLocalMeshData(ILoad* iload, vLocalMeshData& cache, int& r_modifierR
   std::vector<StagedChunk> staged = stageChunks(iload);
 
   size_t vertexBacked = 0, vectorBacked = 0;
-  for (const StagedChunk& chunk : staged) {
+  for (size_t k = 0; k < staged.size(); ++k) {
+    const StagedChunk& chunk = staged[k];
     size_t size = tableElementSize(chunk.id);
     if (size == 0) continue;
     size_t& backed = isVectorTable(chunk.id) ? vectorBacked : vertexBacked;
@@ -218,7 +222,8 @@ IOResult LoadLocalMeshData(ILoad* iload, vLocalMeshData& cache, int& r_modifierR
   }
 
   int vertexCount = 0, vectorCount = 0;
-  for (const StagedChunk& chunk : staged) {
+  for (size_t k = 0; k < staged.size(); ++k) {
+    const StagedChunk& chunk = staged[k];
     fillFromChunk(tableFor(cache, chunk.id, kPointTables), chunk, vertexCount, vectorCount);
     fillFromChunk(tableFor(cache, chunk.id, kIntTables), chunk, vertexCount, vectorCount);
     switch (chunk.id) {

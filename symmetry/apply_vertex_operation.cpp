@@ -2,12 +2,13 @@
 #include "symmetry/apply_vertex_operation.h"
 
 #include "params/param_ids.h"
+#include "symmetry/table_data.h"
 
 void ApplyVertexOperation(int operation, Point3* positions, int n, const vLocalMeshData& cache,
                           const MirrorMatrices& matrices, const OperationOptions& options,
                           const VertexSelection& selection, const BaseSelectionGate& gate, float* record) {
-  const Point3* target = cache.targetVerts.Addr(0);
-  const int* partners = cache.vertMatch.Addr(0);
+  const Point3* target = TableData(cache.targetVerts);
+  const int* partners = TableData(cache.vertMatch);
   switch (operation) {
     case kOperationMirror:
       MirrorVertices(positions, target, partners, n, matrices.mirror, options, selection, gate, record);

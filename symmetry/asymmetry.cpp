@@ -8,23 +8,25 @@
 #include "params/param_ids.h"
 #include "symmetry/engine/surface_frames.h"
 #include "symmetry/target_capture.h"
+#include "symmetry/table_data.h"
 
 namespace {
 
 // A node's mesh at t as a triangle mesh, deleted on the way out when it is a temporary copy.
 class EvaluatedMesh {
  public:
-  EvaluatedMesh(INode* node, TimeValue t) : tri_(EvalTargetAsTriMesh(node, t, temporary_)) {}
+  EvaluatedMesh(INode* node, TimeValue t) : temporary_(false), tri_(EvalTargetAsTriMesh(node, t, temporary_)) {}
   ~EvaluatedMesh() {
     if (temporary_ && tri_ != nullptr) tri_->DeleteThis();
   }
-  EvaluatedMesh(const EvaluatedMesh&) = delete;
-  EvaluatedMesh& operator=(const EvaluatedMesh&) = delete;
 
   Mesh* mesh() const { return tri_ != nullptr ? &tri_->GetMesh() : nullptr; }
 
  private:
-  bool temporary_ = false;
+  EvaluatedMesh(const EvaluatedMesh&);
+  EvaluatedMesh& operator=(const EvaluatedMesh&);
+
+  bool temporary_;
   TriObject* tri_;
 };
 
@@ -58,7 +60,7 @@ void ApplyReplayAsymmetry(MNMesh& mesh, const Tab<Point3>& stored, const Asymmet
   const Mesh* a = asym.mesh();
   if (a == nullptr) return;
   const int count = smallest(a->numVerts, mesh.numv, stored.Count());
-  if (count > 0) addOffsets(mesh, a->verts, stored.Addr(0), count);
+  if (count > 0) addOffsets(mesh, a->verts, TableData(stored), count);
 }
 
 void ApplyFullAsymmetry(MNMesh& mesh, const Tab<Point3>& target, TriObject* result, INode* targetNode,
@@ -70,12 +72,12 @@ void ApplyFullAsymmetry(MNMesh& mesh, const Tab<Point3>& target, TriObject* resu
   const int count = smallest(a->numVerts, mesh.numv, target.Count());
   if (count <= 0) return;
   if (settings.type == kAsymmetryLocal) {
-    addOffsets(mesh, a->verts, target.Addr(0), count);
+    addOffsets(mesh, a->verts, TableData(target), count);
     return;
   }
 
   std::vector<Point3> offsets(static_cast<size_t>(count));
-  const Point3* reference = target.Addr(0);
+  const Point3* reference = TableData(target);
   for (int i = 0; i < count; ++i) offsets[size_t(i)] = a->verts[i] - reference[i];
   EvaluatedMesh surface(targetNode, t);
   if (surface.mesh() != nullptr && result != nullptr) {

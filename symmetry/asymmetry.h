@@ -13,11 +13,13 @@
 #include "triobj.h"
 
 struct AsymmetrySettings {
-  INode* node = nullptr;  // asymNode; null: no asymmetry
-  int enabled = 0;        // enableAsymmetry; only exactly 1 turns it on
-  int type = 0;           // asynType: 0 Local, anything else Surface
-  int uvDominance = 0;    // 0: the U direction is each frame's tangent, else the V direction
-  int normXforms = 0;     // not 0: orthonormal frames
+  AsymmetrySettings() : node(nullptr), enabled(0), type(0), uvDominance(0), normXforms(0) {}
+
+  INode* node;      // asymNode; null: no asymmetry
+  int enabled;      // enableAsymmetry; only exactly 1 turns it on
+  int type;         // asynType: 0 Local, anything else Surface
+  int uvDominance;  // 0: the U direction is each frame's tangent, else the V direction
+  int normXforms;   // not 0: orthonormal frames
 
   bool Active() const { return node != nullptr && enabled == 1; }
 };

@@ -10,7 +10,9 @@
 struct BaseSelection {
   BitArray bits;
   std::vector<float> weights;  // empty when the target mesh has no soft selection
-  bool hasWeights = false;
+  bool hasWeights;
+
+  BaseSelection() : hasWeights(false) {}
 
   // The gate over these bits and weights; it refers into this object.
   BaseSelectionGate Gate(bool invert, bool bitsOnly) const;

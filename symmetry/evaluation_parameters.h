@@ -10,19 +10,24 @@
 #include "symmetry/engine/vertex_operations.h"
 
 struct EvaluationParameters {
-  INode* target = nullptr;  // UndefObject; null: nothing to do
-  int keepTarget = 1;       // updateResult, 1 when the read gives nothing
-  int constantUpdate = 1;   // 1 forbids the replay
-  int ignoreSelection = 1;  // ignoreSO
-  float offset = 0.0f;      // axisOffset
-  int axis = 0;             // mirrorAxis as stored: the cache notes this value, the rules take PlaneAxis
-  int operation = kOperationMirror;
-  int direction = kDirectionNegative;
-  int alignCentre = 1;     // resetCentreVerts
-  int baseMasks = 0;       // baseSelectionMasks
-  int invertBase = 0;      // invertBaseSelection
-  int carrySelection = 0;  // OperateOnSelection
-  int selectionOnly = 0;   // OperateOnlyOnSelection
+  EvaluationParameters()
+      : target(nullptr), keepTarget(1), constantUpdate(1), ignoreSelection(1), offset(0.0f), axis(0),
+        operation(kOperationMirror), direction(kDirectionNegative), alignCentre(1), baseMasks(0), invertBase(0),
+        carrySelection(0), selectionOnly(0) {}
+
+  INode* target;        // UndefObject; null: nothing to do
+  int keepTarget;       // updateResult, 1 when the read gives nothing
+  int constantUpdate;   // 1 forbids the replay
+  int ignoreSelection;  // ignoreSO
+  float offset;         // axisOffset
+  int axis;             // mirrorAxis as stored: the cache notes this value, the rules take PlaneAxis
+  int operation;
+  int direction;
+  int alignCentre;     // resetCentreVerts
+  int baseMasks;       // baseSelectionMasks
+  int invertBase;      // invertBaseSelection
+  int carrySelection;  // OperateOnSelection
+  int selectionOnly;   // OperateOnlyOnSelection
   AsymmetrySettings asymmetry;
 
   OperationOptions operationOptions() const;

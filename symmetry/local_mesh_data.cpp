@@ -2,7 +2,7 @@
 #include "symmetry/local_mesh_data.h"
 
 // The tables free their own storage, last field first (members are destroyed in reverse order).
-vLocalMeshData::~vLocalMeshData() = default;
+vLocalMeshData::~vLocalMeshData() {}
 
 LocalModData* vLocalMeshData::Clone() {
   auto* copy = new vLocalMeshData();

@@ -7,12 +7,15 @@
 // owns a cache once it is stored in a context.
 #pragma once
 
+#include <cstring>
+
 #include "object.h"
+#include "symmetry/table_data.h"
 #include "tab.h"
 
 class vLocalMeshData : public LocalModData {
  public:
-  vLocalMeshData() = default;
+  vLocalMeshData() : resultValid(0), needsUpdate(0), targetDirty(0), matchDirty(0), lastAxis(0) {}
   ~vLocalMeshData() override;
   // A deep copy with the same result, target and partners; its needsUpdate, targetDirty,
   // matchDirty and lastAxis start at 0.
@@ -41,7 +44,7 @@ class vLocalMeshData : public LocalModData {
       table.ZeroCount();
       table.SetCount(count);
     }
-    return count > 0 ? table.Addr(0) : nullptr;
+    return TableData(table);
   }
 
   // Clears: count 0, storage kept.
@@ -67,11 +70,11 @@ class vLocalMeshData : public LocalModData {
     matchDirty = 1;
   }
 
-  int resultValid = 0;
-  int needsUpdate = 0;
-  int targetDirty = 0;
-  int matchDirty = 0;
-  int lastAxis = 0;
+  int resultValid;
+  int needsUpdate;
+  int targetDirty;
+  int matchDirty;
+  int lastAxis;
   Tab<Point3> resultVerts;
   Tab<Point3> resultVecs;
   Tab<int> resultVertFlags;
@@ -86,7 +89,7 @@ class vLocalMeshData : public LocalModData {
   template <class T>
   static void assign(Tab<T>& field, const Tab<T>& from) {
     T* to = Refill(field, from.Count());
-    if (from.Count() > 0) std::memcpy(to, from.Addr(0), sizeof(T) * size_t(from.Count()));
+    if (from.Count() > 0) std::memcpy(to, TableData(from), sizeof(T) * size_t(from.Count()));
   }
 };
 
@@ -94,7 +97,7 @@ class vLocalMeshData : public LocalModData {
 // checked against the target it must index before anything trusts it.
 inline bool IndicesWithin(const Tab<int>& table, int count, int lowest, int limit) {
   if (table.Count() != count) return false;
-  const int* entries = table.Addr(0);
+  const int* entries = TableData(table);
   for (int k = 0; k < count; ++k) {
     if (entries[k] < lowest || entries[k] >= limit) return false;
   }

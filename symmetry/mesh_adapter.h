@@ -33,7 +33,7 @@
 #include "symmetry/local_mesh_data.h"
 
 // Which base-selection mask a kind applies (with baseSelectionMasks on).
-enum class BaseMask {
+enum BaseMask {
   kNone,                   // no mask: every vertex takes part
   kBitsAndWeights,         // the full gate, weights included when the target has them
   kBitsAloneOutsideMirror  // Mirror: the full gate; Flip and Reset: the target's bits alone
@@ -48,16 +48,14 @@ struct MeshKind {
 };
 
 //                                noTargetClearsResult  replayWatchesTargetDirty  baseMask                           carriesSelection
-constexpr MeshKind kTriangleKind{false,                 true,                     BaseMask::kBitsAndWeights,         true};
-constexpr MeshKind kPolygonKind {false,                 true,                     BaseMask::kBitsAloneOutsideMirror, true};
-constexpr MeshKind kPatchKind   {true,                  false,                    BaseMask::kNone,                   false};
+const MeshKind kTriangleKind = {false,                 true,                     BaseMask::kBitsAndWeights,         true};
+const MeshKind kPolygonKind  = {false,                 true,                     BaseMask::kBitsAloneOutsideMirror, true};
+const MeshKind kPatchKind    = {true,                  false,                    BaseMask::kNone,                   false};
 
 class MeshAdapter {
  public:
   explicit MeshAdapter(const MeshKind& kind) : kind(kind) {}
-  virtual ~MeshAdapter() = default;
-  MeshAdapter(const MeshAdapter&) = delete;
-  MeshAdapter& operator=(const MeshAdapter&) = delete;
+  virtual ~MeshAdapter() {}
 
   const MeshKind& kind;
 
@@ -88,4 +86,8 @@ class MeshAdapter {
   // The result as it now stands into the cache, then what the kind does after storing.
   virtual void store(vLocalMeshData& cache) = 0;
   virtual void finish(const vLocalMeshData& cache, const EvaluationParameters& p, TimeValue t) {}
+
+ private:
+  MeshAdapter(const MeshAdapter&);
+  MeshAdapter& operator=(const MeshAdapter&);
 };

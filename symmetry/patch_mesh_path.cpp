@@ -21,7 +21,7 @@ const float* vertexSoftSelection(PatchMesh& patch) { return patch.GetVSelectionW
 
 class PatchMeshAdapter : public MeshAdapter {
  public:
-  explicit PatchMeshAdapter(PatchMesh& patch) : MeshAdapter(kPatchKind), patch_(patch) {}
+  explicit PatchMeshAdapter(PatchMesh& patch) : MeshAdapter(kPatchKind), patch_(patch), target_(nullptr) {}
 
   int vertexCount() const override { return patch_.numVerts; }
   int vectorCount() const { return patch_.numVecs; }
@@ -110,7 +110,7 @@ class PatchMeshAdapter : public MeshAdapter {
   }
 
   PatchMesh& patch_;
-  PatchObject* target_ = nullptr;
+  PatchObject* target_;
 };
 
 }  // namespace

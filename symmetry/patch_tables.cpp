@@ -1,5 +1,6 @@
 // Copies between a patch, the cache's tables and the engine's arrays.
 #include "symmetry/patch_tables.h"
+#include "symmetry/table_data.h"
 
 #include <cstdint>
 
@@ -35,12 +36,12 @@ WorkingPatch::WorkingPatch(const PatchMesh& patch, const vLocalMeshData& cache) 
     owners_.push_back(patch.vecs[k].vert);
   }
   for (int k = 0; k < cache.targetVertFlags.Count(); ++k) targetFlags_.push_back(patchFlags(cache.targetVertFlags[k]));
-  target_.verts = cache.targetVerts.Addr(0);
+  target_.verts = TableData(cache.targetVerts);
   target_.vertFlags = targetFlags_.data();
-  target_.vertMatch = cache.vertMatch.Addr(0);
-  target_.vecs = cache.targetVecs.Addr(0);
-  target_.vecMatch = cache.vecMatch.Addr(0);
-  target_.vecOwner = cache.vecOwner.Addr(0);
+  target_.vertMatch = TableData(cache.vertMatch);
+  target_.vecs = TableData(cache.targetVecs);
+  target_.vecMatch = TableData(cache.vecMatch);
+  target_.vecOwner = TableData(cache.vecOwner);
 }
 
 PatchArrays WorkingPatch::arrays() {

@@ -3,12 +3,13 @@
 // geometry cache is invalidated after every replay and evaluation. It keeps the dispatch's
 // triangle-mesh copy in step with the symmetric result, announces each replay in the script
 // listener, and alone adds the asymmetry back on top of the symmetric result.
-#include "maxscript/maxscript.h"
+#include "maxscript/util/listener.h"
 #include "modifier/ambiflex.h"
 #include "symmetry/apply_vertex_operation.h"
 #include "symmetry/evaluation_flow.h"
 #include "symmetry/mesh_paths.h"
 #include "symmetry/selection_write_back.h"
+#include "symmetry/table_data.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ class PolyMeshAdapter : public MeshAdapter {
 
   void replay(const vLocalMeshData& cache, bool fits, const EvaluationParameters& p, TimeValue t) override {
     the_listener->edit_stream->puts(L"Deformed from Cache\n");
-    if (fits) setPositions(cache.resultVerts.Addr(0));
+    if (fits) setPositions(TableData(cache.resultVerts));
     ApplyReplayAsymmetry(mm_, cache.resultVerts, p.asymmetry, t);
     mm_.InvalidateGeomCache();
   }

@@ -20,6 +20,7 @@ void writeBack(Selection mesh, const std::vector<float>& record) {
 }
 
 struct TriSelection {
+  explicit TriSelection(Mesh& m) : mesh(m) {}
   Mesh& mesh;
   int count() const { return mesh.numVerts; }
   void showVertexLevel() {
@@ -42,6 +43,7 @@ struct TriSelection {
 };
 
 struct PolySelection {
+  explicit PolySelection(MNMesh& m) : mesh(m) {}
   MNMesh& mesh;
   int count() const { return mesh.numv; }
   void showVertexLevel() {
@@ -65,6 +67,6 @@ struct PolySelection {
 
 }  // namespace
 
-void WriteSelectionBack(Mesh& mesh, const std::vector<float>& record) { writeBack(TriSelection{mesh}, record); }
+void WriteSelectionBack(Mesh& mesh, const std::vector<float>& record) { writeBack(TriSelection(mesh), record); }
 
-void WriteSelectionBack(MNMesh& mesh, const std::vector<float>& record) { writeBack(PolySelection{mesh}, record); }
+void WriteSelectionBack(MNMesh& mesh, const std::vector<float>& record) { writeBack(PolySelection(mesh), record); }

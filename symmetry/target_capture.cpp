@@ -1,8 +1,11 @@
 // Capture and pairing.
 #include "symmetry/target_capture.h"
 
+#include <cstring>
+
 #include "symmetry/engine/patch_operations.h"
 #include "symmetry/engine/vertex_pairing.h"
+#include "symmetry/table_data.h"
 
 TriObject* EvalTargetAsTriMesh(INode* target, TimeValue t, bool& temporary) {
   temporary = false;
@@ -28,18 +31,18 @@ bool CaptureTriMeshTarget(vLocalMeshData& cache, INode* target, TimeValue t) {
 
 void PairVertices(vLocalMeshData& cache, const MirrorMatrices& matrices) {
   const int count = cache.targetVerts.Count();
-  BuildPartnerTable(cache.targetVerts.Addr(0), count, matrices, vLocalMeshData::Refill(cache.vertMatch, count));
+  BuildPartnerTable(TableData(cache.targetVerts), count, matrices, vLocalMeshData::Refill(cache.vertMatch, count));
   cache.matchDirty = 0;
 }
 
 void PairVectors(vLocalMeshData& cache, const MirrorMatrices& matrices) {
   const int nv = cache.targetVecs.Count();
-  const Point3* vecs = cache.targetVecs.Addr(0);
+  const Point3* vecs = TableData(cache.targetVecs);
   Tab<int> vecMatch, vecOwner;
   vecMatch.SetCount(nv);
   vecOwner.SetCount(nv);
-  BuildPartnerTable(vecs, nv, matrices, vecMatch.Addr(0));
-  FindOwnerVertices(vecs, nv, cache.targetVerts.Addr(0), cache.targetVerts.Count(), vecOwner.Addr(0));
+  BuildPartnerTable(vecs, nv, matrices, TableData(vecMatch));
+  FindOwnerVertices(vecs, nv, TableData(cache.targetVerts), cache.targetVerts.Count(), TableData(vecOwner));
   cache.setVecMatch(std::move(vecMatch));
   cache.setVecOwner(std::move(vecOwner));
 }

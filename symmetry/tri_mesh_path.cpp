@@ -1,10 +1,13 @@
 // The triangle-mesh adapter: the evaluation flow on a TriObject's mesh, whose vertex array the
 // vertex rules change in place.
+#include <cstring>
+
 #include "modifier/ambiflex.h"
 #include "symmetry/apply_vertex_operation.h"
 #include "symmetry/evaluation_flow.h"
 #include "symmetry/mesh_paths.h"
 #include "symmetry/selection_write_back.h"
+#include "symmetry/table_data.h"
 
 namespace {
 
@@ -15,7 +18,7 @@ class TriMeshAdapter : public MeshAdapter {
   int vertexCount() const override { return mesh_.numVerts; }
 
   void replay(const vLocalMeshData& cache, bool fits, const EvaluationParameters&, TimeValue) override {
-    if (fits) copyPositions(mesh_.verts, cache.resultVerts.Addr(0));
+    if (fits) copyPositions(mesh_.verts, TableData(cache.resultVerts));
   }
 
   void apply(int operation, const vLocalMeshData& cache, const MirrorMatrices& matrices,

@@ -1,5 +1,5 @@
 // The process's script listener.
-#include "maxscript/maxscript.h"
+#include "maxscript/util/listener.h"
 
 void CharStream::puts(const MCHAR* text) {
   if (text != nullptr) text_ += text;

@@ -101,7 +101,7 @@ class Parser {
     PayloadReader r({});
     if (!payload(what, 48, r)) return false;
     for (int row = 0; row < 4; ++row) {
-      for (int c = 0; c < 3; ++c) r_tm.m[row][c] = r.F32();
+      for (int c = 0; c < 3; ++c) r_tm.GetAddr()[row][c] = r.F32();
     }
     return true;
   }

@@ -78,7 +78,7 @@ bool isReferenceType(ParamType2 type) {
 void writeMatrix(ChunkSaver& out, unsigned short id, const Matrix3& tm) {
   PayloadWriter w;
   for (int r = 0; r < 4; ++r) {
-    for (int c = 0; c < 3; ++c) w.F32(tm.m[r][c]);
+    for (int c = 0; c < 3; ++c) w.F32(tm.GetAddr()[r][c]);
   }
   out.WriteChunk(id, w.Bytes());
 }

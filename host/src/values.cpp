@@ -75,19 +75,19 @@ Matrix3 Matrix3::operator*(const Matrix3& b) const {
 bool Matrix3::operator==(const Matrix3& b) const { return std::memcmp(m, b.m, sizeof(m)) == 0; }
 
 Point3 operator*(const Point3& p, const Matrix3& a) {
-  return Point3(p.x * a.m[0][0] + p.y * a.m[1][0] + p.z * a.m[2][0] + a.m[3][0],
-                p.x * a.m[0][1] + p.y * a.m[1][1] + p.z * a.m[2][1] + a.m[3][1],
-                p.x * a.m[0][2] + p.y * a.m[1][2] + p.z * a.m[2][2] + a.m[3][2]);
+  return Point3(p.x * a.GetAddr()[0][0] + p.y * a.GetAddr()[1][0] + p.z * a.GetAddr()[2][0] + a.GetAddr()[3][0],
+                p.x * a.GetAddr()[0][1] + p.y * a.GetAddr()[1][1] + p.z * a.GetAddr()[2][1] + a.GetAddr()[3][1],
+                p.x * a.GetAddr()[0][2] + p.y * a.GetAddr()[1][2] + p.z * a.GetAddr()[2][2] + a.GetAddr()[3][2]);
 }
 
 Point3 VectorTransform(const Matrix3& a, const Point3& p) {
-  return Point3(p.x * a.m[0][0] + p.y * a.m[1][0] + p.z * a.m[2][0],
-                p.x * a.m[0][1] + p.y * a.m[1][1] + p.z * a.m[2][1],
-                p.x * a.m[0][2] + p.y * a.m[1][2] + p.z * a.m[2][2]);
+  return Point3(p.x * a.GetAddr()[0][0] + p.y * a.GetAddr()[1][0] + p.z * a.GetAddr()[2][0],
+                p.x * a.GetAddr()[0][1] + p.y * a.GetAddr()[1][1] + p.z * a.GetAddr()[2][1],
+                p.x * a.GetAddr()[0][2] + p.y * a.GetAddr()[1][2] + p.z * a.GetAddr()[2][2]);
 }
 
 static double determinant3(const Matrix3& a) {
-  const float(*m)[3] = a.m;
+  const float(*m)[3] = a.GetAddr();
   return double(m[0][0]) * (double(m[1][1]) * m[2][2] - double(m[1][2]) * m[2][1]) -
          double(m[0][1]) * (double(m[1][0]) * m[2][2] - double(m[1][2]) * m[2][0]) +
          double(m[0][2]) * (double(m[1][0]) * m[2][1] - double(m[1][1]) * m[2][0]);
@@ -95,32 +95,32 @@ static double determinant3(const Matrix3& a) {
 
 Matrix3 Inverse(const Matrix3& a) {
   const double det = determinant3(a);
-  const float(*m)[3] = a.m;
+  const float(*m)[3] = a.GetAddr();
   Matrix3 r(0);
   double inv = 1.0 / det;
-  r.m[0][0] = float((double(m[1][1]) * m[2][2] - double(m[1][2]) * m[2][1]) * inv);
-  r.m[0][1] = float((double(m[0][2]) * m[2][1] - double(m[0][1]) * m[2][2]) * inv);
-  r.m[0][2] = float((double(m[0][1]) * m[1][2] - double(m[0][2]) * m[1][1]) * inv);
-  r.m[1][0] = float((double(m[1][2]) * m[2][0] - double(m[1][0]) * m[2][2]) * inv);
-  r.m[1][1] = float((double(m[0][0]) * m[2][2] - double(m[0][2]) * m[2][0]) * inv);
-  r.m[1][2] = float((double(m[0][2]) * m[1][0] - double(m[0][0]) * m[1][2]) * inv);
-  r.m[2][0] = float((double(m[1][0]) * m[2][1] - double(m[1][1]) * m[2][0]) * inv);
-  r.m[2][1] = float((double(m[0][1]) * m[2][0] - double(m[0][0]) * m[2][1]) * inv);
-  r.m[2][2] = float((double(m[0][0]) * m[1][1] - double(m[0][1]) * m[1][0]) * inv);
+  r.GetAddr()[0][0] = float((double(m[1][1]) * m[2][2] - double(m[1][2]) * m[2][1]) * inv);
+  r.GetAddr()[0][1] = float((double(m[0][2]) * m[2][1] - double(m[0][1]) * m[2][2]) * inv);
+  r.GetAddr()[0][2] = float((double(m[0][1]) * m[1][2] - double(m[0][2]) * m[1][1]) * inv);
+  r.GetAddr()[1][0] = float((double(m[1][2]) * m[2][0] - double(m[1][0]) * m[2][2]) * inv);
+  r.GetAddr()[1][1] = float((double(m[0][0]) * m[2][2] - double(m[0][2]) * m[2][0]) * inv);
+  r.GetAddr()[1][2] = float((double(m[0][2]) * m[1][0] - double(m[0][0]) * m[1][2]) * inv);
+  r.GetAddr()[2][0] = float((double(m[1][0]) * m[2][1] - double(m[1][1]) * m[2][0]) * inv);
+  r.GetAddr()[2][1] = float((double(m[0][1]) * m[2][0] - double(m[0][0]) * m[2][1]) * inv);
+  r.GetAddr()[2][2] = float((double(m[0][0]) * m[1][1] - double(m[0][1]) * m[1][0]) * inv);
   // Translation: -t * R^-1.
   for (int j = 0; j < 3; ++j) {
     double s = 0.0;
-    for (int k = 0; k < 3; ++k) s -= double(m[3][k]) * r.m[k][j];
-    r.m[3][j] = float(s);
+    for (int k = 0; k < 3; ++k) s -= double(m[3][k]) * r.GetAddr()[k][j];
+    r.GetAddr()[3][j] = float(s);
   }
   return r;
 }
 
 Matrix3 ScaleMatrix(const Point3& s) {
   Matrix3 r(0);
-  r.m[0][0] = s.x;
-  r.m[1][1] = s.y;
-  r.m[2][2] = s.z;
+  r.GetAddr()[0][0] = s.x;
+  r.GetAddr()[1][1] = s.y;
+  r.GetAddr()[2][2] = s.z;
   return r;
 }
 

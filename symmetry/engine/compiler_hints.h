@@ -1,6 +1,25 @@
-// Compiler-specific hints, in one place: each has a plain fallback that does nothing, and no result
-// depends on them, so the plug-in builds alike with GCC, Clang and Microsoft's compiler.
+// Compiler-specific code, in one place, so the plug-in builds alike with GCC, Clang and Microsoft's
+// compiler of the real host (Visual C++ 10.0, whose library has none of C99's additions to <cmath>).
+// The prefetch is a hint with a plain fallback that does nothing; no result depends on it. The
+// floating-point classification is written as exact tests of the IEEE 754 bits, so it answers the
+// same on every compiler and at every optimisation level.
 #pragma once
+
+#include <cstring>
+
+// Whether `f` is neither infinite nor not-a-number: its exponent bits are not all ones.
+static_assert(sizeof(unsigned int) == sizeof(float) && sizeof(unsigned long long) == sizeof(double),
+              "the bit tests read a float as 32 bits and a double as 64");
+inline bool IsFiniteFloat(float f) {
+  unsigned int bits;
+  std::memcpy(&bits, &f, sizeof bits);
+  return (bits & 0x7F800000u) != 0x7F800000u;
+}
+inline bool IsFiniteDouble(double d) {
+  unsigned long long bits;
+  std::memcpy(&bits, &d, sizeof bits);
+  return (bits & 0x7FF0000000000000ull) != 0x7FF0000000000000ull;
+}
 
 #if defined(__GNUC__) || defined(__clang__)
 

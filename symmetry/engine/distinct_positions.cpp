@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kLookAhead = 16;
+const int kLookAhead = 16;
 
 std::uint64_t coordinateKey(float f) {
   if (f == 0.0f) f = 0.0f;  // -0 and +0 are the same position
@@ -22,7 +22,7 @@ std::uint64_t coordinateKey(float f) {
 
 // Multiplicative hash; the table takes the top bits.
 std::uint64_t positionHash(const Point3& p) {
-  constexpr std::uint64_t k = 0x9E3779B97F4A7C15ull;
+  const std::uint64_t k = 0x9E3779B97F4A7C15ull;
   std::uint64_t h = coordinateKey(p.x) * k;
   h = (h ^ coordinateKey(p.y)) * k;
   h = (h ^ coordinateKey(p.z)) * k;
@@ -31,7 +31,8 @@ std::uint64_t positionHash(const Point3& p) {
 
 }  // namespace
 
-DistinctPositions::DistinctPositions(const Point3* candidates, int count) : candidates_(candidates) {
+DistinctPositions::DistinctPositions(const Point3* candidates, int count)
+    : candidates_(candidates), tableBits_(0), count_(0) {
   if (count <= 0) return;
   tableBits_ = 4;
   while ((std::size_t(1) << tableBits_) < std::size_t(count) * 2) ++tableBits_;
@@ -79,8 +80,13 @@ void DistinctPositions::FindAll(const Point3* positions, int count, int* r_found
 std::vector<DistinctPositions::Entry> DistinctPositions::Entries() const {
   std::vector<Entry> entries;
   entries.reserve(std::size_t(count_));
-  for (const int index : slots_) {
-    if (index >= 0) entries.push_back(Entry{candidates_[index], index});
+  for (std::size_t slot = 0; slot < slots_.size(); ++slot) {
+    const int index = slots_[slot];
+    if (index < 0) continue;
+    Entry entry;
+    entry.p = candidates_[index];
+    entry.index = index;
+    entries.push_back(entry);
   }
   return entries;
 }

@@ -5,13 +5,13 @@
 // array, which must outlive it: four bytes a slot keep the table of a dense mesh small.
 #pragma once
 
-#include <cmath>
 #include <vector>
 
 #include "point3.h"
+#include "symmetry/engine/compiler_hints.h"
 
 inline bool IsFinitePosition(const Point3& p) {
-  return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+  return IsFiniteFloat(p.x) && IsFiniteFloat(p.y) && IsFiniteFloat(p.z);
 }
 
 class DistinctPositions {
@@ -35,8 +35,8 @@ class DistinctPositions {
   std::size_t home(const Point3& p) const;
 
   // Open addressing, at most half full; a slot holds a candidate index, -1 when free.
-  const Point3* candidates_ = nullptr;
+  const Point3* candidates_;
   std::vector<int> slots_;
-  int tableBits_ = 0;
-  int count_ = 0;
+  int tableBits_;
+  int count_;
 };

@@ -37,10 +37,10 @@
 
 namespace {
 
-constexpr int kLeafSize = 8;
+const int kLeafSize = 8;
 // An int count of entries never needs more: count >> 28 is at most 7.
-constexpr int kMaxDepth = 28;
-constexpr float kInf = std::numeric_limits<float>::infinity();
+const int kMaxDepth = 28;
+const float kInf = std::numeric_limits<float>::infinity();
 
 // Rearranges first[0, count) like std::nth_element: the element of rank k by key(x) ends at first[k],
 // none with a larger key before it, none with a smaller key after it. Each round draws keys from a
@@ -49,8 +49,8 @@ constexpr float kInf = std::numeric_limits<float>::infinity();
 // aside everything below and above them. Branch-free passes matter here: the keys' order is random.
 template <typename T, typename Key>
 void selectRank(T* first, int count, int k, Key key, T* scratch) {
-  constexpr int kLargeRange = 4096;
-  constexpr int kMaxSample = 1024;
+  const int kLargeRange = 4096;
+  const int kMaxSample = 1024;
   float sample[kMaxSample];
   std::uint32_t random = 0x9E3779B9u;
   while (count > 32) {
@@ -110,10 +110,10 @@ double pruneLimit(float best) { return double(best) * (1.0 + 1e-6) + 1e-44; }
 struct Walk {
   const Point3& query;
   float best;
-  int bestIndex = -1;
+  int bestIndex;
   double limit;
 
-  Walk(const Point3& q, float threshold) : query(q), best(threshold), limit(pruneLimit(threshold)) {}
+  Walk(const Point3& q, float threshold) : query(q), best(threshold), bestIndex(-1), limit(pruneLimit(threshold)) {}
 
   void consider(const Point3& candidate, int index) { take(SquaredMatchDistance(query, candidate), index); }
 
@@ -128,7 +128,7 @@ struct Walk {
 
 // 2^-76, written as a product of exact powers of two: the plug-in's language level has no hexadecimal
 // floating literals.
-constexpr double kUnderflowReach = (1.0 / 4294967296.0) * (1.0 / 4294967296.0) * (1.0 / 4096.0);
+const double kUnderflowReach = (1.0 / 4294967296.0) * (1.0 / 4294967296.0) * (1.0 / 4096.0);
 
 // Whether every point of the box lies at float distance 0 from m: on each axis the box spans at most
 // 2^-76 from m, in double precision, which is truly less than 2^-75.
@@ -155,10 +155,14 @@ double boxDistance(const Point3& m, const Point3& lo, const Point3& hi) {
 
 }  // namespace
 
-NearestPointIndex::NearestPointIndex(const Point3* candidates, int count)
-    : NearestPointIndex(DistinctPositions(candidates, count)) {}
+NearestPointIndex::NearestPointIndex(const Point3* candidates, int count) : depth_(0) {
+  buildFrom(DistinctPositions(candidates, count));
+}
 
-NearestPointIndex::NearestPointIndex(const DistinctPositions& candidates) : entries_(candidates.Entries()) {
+NearestPointIndex::NearestPointIndex(const DistinctPositions& candidates) : depth_(0) { buildFrom(candidates); }
+
+void NearestPointIndex::buildFrom(const DistinctPositions& candidates) {
+  entries_ = candidates.Entries();
   if (entries_.empty()) return;
 
   const int n = int(entries_.size());
@@ -187,7 +191,8 @@ void NearestPointIndex::build(int node, int begin, int end, int depth) {
     hi[1] = std::max(hi[1], p.y);
     hi[2] = std::max(hi[2], p.z);
   }
-  boxes_[node] = Box{Point3(lo[0], lo[1], lo[2]), Point3(hi[0], hi[1], hi[2])};
+  boxes_[node].lo = Point3(lo[0], lo[1], lo[2]);
+  boxes_[node].hi = Point3(hi[0], hi[1], hi[2]);
   if (depth == depth_) {
     leafBegin_[node - (1 << depth_)] = begin;
     int lowest = std::numeric_limits<int>::max();
@@ -219,7 +224,7 @@ void NearestPointIndex::build(int node, int begin, int end, int depth) {
 // may lie on both sides, which is why cells are treated as closed below. Several queries descend in
 // step, so their chains of dependent loads overlap.
 void NearestPointIndex::leavesOf(const Point3* queries, int count, int* r_leaves) const {
-  constexpr int kLanes = 8;
+  const int kLanes = 8;
   int k = 0;
   for (; k + kLanes <= count; k += kLanes) {
     int node[kLanes];
@@ -267,6 +272,8 @@ int NearestPointIndex::search(const Point3& query, float threshold, int seedLeaf
   // Every other entry lies in the sibling subtree of exactly one of the seed's ancestors. Walk them
   // from the deepest (nearest) up, until the planes above rule out everything farther out.
   struct Pending {
+    Pending() {}
+    Pending(int n, double b) : node(n), bound(b) {}
     int node;
     double bound;
   };
@@ -276,7 +283,7 @@ int NearestPointIndex::search(const Point3& query, float threshold, int seedLeaf
   for (int depth = depth_; depth > 0 && !(planeDistance[depth] > walk.limit); --depth) {
     const int sibling = (seed >> (depth_ - depth)) ^ 1;
     int top = 0;
-    stack[top++] = Pending{sibling, bound(sibling)};
+    stack[top++] = Pending(sibling, bound(sibling));
     while (top > 0) {
       const Pending next = stack[--top];
       if (next.bound > walk.limit) continue;
@@ -293,8 +300,8 @@ int NearestPointIndex::search(const Point3& query, float threshold, int seedLeaf
       const double rightBound = bound(left + 1);
       // The nearer child goes on top, so it is walked first and tightens the limit for the other.
       const bool leftNearer = leftBound <= rightBound;
-      const Pending nearer = leftNearer ? Pending{left, leftBound} : Pending{left + 1, rightBound};
-      const Pending farther = leftNearer ? Pending{left + 1, rightBound} : Pending{left, leftBound};
+      const Pending nearer = leftNearer ? Pending(left, leftBound) : Pending(left + 1, rightBound);
+      const Pending farther = leftNearer ? Pending(left + 1, rightBound) : Pending(left, leftBound);
       if (farther.bound <= walk.limit) stack[top++] = farther;
       if (nearer.bound <= walk.limit) stack[top++] = nearer;
     }
@@ -340,7 +347,10 @@ void NearestPointIndex::FindNearestAll(const Point3* queries, int queryCount, fl
   };
   std::vector<Ordered> ordered(start[leaves]);
   for (int i = 0; i < queryCount; ++i) {
-    if (seed[i] >= 0) ordered[start[seed[i]]++] = Ordered{queries[i], i};
+    if (seed[i] < 0) continue;
+    Ordered& slot = ordered[start[seed[i]]++];
+    slot.query = queries[i];
+    slot.index = i;
   }
   // Bucket l now ends at start[l] and begins where bucket l - 1 ends.
   for (int l = 0, k = 0; l < leaves; ++l) {

@@ -16,7 +16,10 @@
 #include "symmetry/engine/distinct_positions.h"
 
 // The distance every search compares, in this exact order of 32-bit float operations. It must not be
-// contracted into fused multiply-adds; strict ISO C++ mode (no GNU extensions) keeps GCC from doing so.
+// contracted into fused multiply-adds, which round once where this rounds twice: the language mode
+// does not prevent that (GCC contracts in ISO C++ mode too, on any target with FMA), so every build of
+// the engine turns contraction off (-ffp-contract=off; /fp:precise with Microsoft's compiler), and
+// the build checks the object code built for an FMA target for fused instructions.
 inline float SquaredMatchDistance(const Point3& m, const Point3& q) {
   float dx = m.x - q.x;
   float dy = m.y - q.y;
@@ -37,12 +40,13 @@ class NearestPointIndex {
   void FindNearestAll(const Point3* queries, int queryCount, float threshold, int* r_nearest) const;
 
  private:
-  using Entry = DistinctPositions::Entry;
+  typedef DistinctPositions::Entry Entry;
   struct Box {
     Point3 lo;
     Point3 hi;
   };
 
+  void buildFrom(const DistinctPositions& candidates);
   void build(int node, int begin, int end, int depth);
   void leavesOf(const Point3* queries, int count, int* r_leaves) const;
   int search(const Point3& query, float threshold, int seedLeaf) const;
@@ -54,5 +58,5 @@ class NearestPointIndex {
   std::vector<float> splitValue_;  // per inner node
   std::vector<std::uint8_t> splitAxis_;
   std::vector<int> leafBegin_;     // per leaf, plus one end entry
-  int depth_ = 0;                  // every leaf lies at this depth
+  int depth_;                      // every leaf lies at this depth
 };

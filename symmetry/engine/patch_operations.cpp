@@ -27,7 +27,7 @@ bool applyVectorCentreRule(const PatchArrays& patch, const PatchTarget& target, 
 }
 
 // How Mirror wrote a vertex's position.
-enum class MirrorWrite { IgnoringSelection, Selected, Blended };
+enum MirrorWrite { IgnoringSelection, Selected, Blended };
 
 // The flags word a vertex takes from its partner p when Mirror writes its position: the partner's
 // word as the patch holds it at that moment, except for a soft blend about X and for a full write
@@ -166,11 +166,11 @@ void resetVectors(const PatchArrays& patch, const PatchTarget& target, const Ope
   }
 }
 
-using VertexRule = void (*)(Point3*, const Point3*, const int*, int, const Matrix3&, const OperationOptions&,
-                            const VertexSelection&, const BaseSelectionGate&, float*);
-using FlagsRule = void (*)(const PatchArrays&, const PatchTarget&, const OperationOptions&, const VertexSelection&);
-using VectorRule = void (*)(const PatchArrays&, const PatchTarget&, const Matrix3&, const OperationOptions&,
-                            const VertexSelection&);
+typedef void (*VertexRule)(Point3*, const Point3*, const int*, int, const Matrix3&, const OperationOptions&,
+                           const VertexSelection&, const BaseSelectionGate&, float*);
+typedef void (*FlagsRule)(const PatchArrays&, const PatchTarget&, const OperationOptions&, const VertexSelection&);
+typedef void (*VectorRule)(const PatchArrays&, const PatchTarget&, const Matrix3&, const OperationOptions&,
+                           const VertexSelection&);
 
 // Mirror and Flip on a patch: the vertex positions by the vertex rule (no base mask, the record
 // unused), the flags words that travel with them, then the vectors.

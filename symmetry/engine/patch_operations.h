@@ -14,27 +14,32 @@
 
 // The patch as the operations change it. Every pointer may be null only when its count is 0.
 struct PatchArrays {
-  Point3* verts = nullptr;      // P: numVerts positions
-  DWORD* vertFlags = nullptr;   // F: numVerts flags words, copied whole
-  int numVerts = 0;
-  Point3* vecs = nullptr;       // V: numVecs positions
+  PatchArrays() : verts(nullptr), vertFlags(nullptr), numVerts(0), vecs(nullptr), recordedOwners(nullptr), numVecs(0) {}
+
+  Point3* verts;     // P: numVerts positions
+  DWORD* vertFlags;  // F: numVerts flags words, copied whole
+  int numVerts;
+  Point3* vecs;      // V: numVecs positions
   // The owner vertex each vector records in the patch itself (numVecs entries, any value; one
   // outside the vertices counts as unselected). Read by Reset only.
-  const int* recordedOwners = nullptr;
-  int numVecs = 0;
+  const int* recordedOwners;
+  int numVecs;
 };
 
 // The captured target and its tables, with the same counts as the patch (numVerts entries for the
 // vertex tables, numVecs for the vector tables).
 struct PatchTarget {
-  const Point3* verts = nullptr;     // T
-  const DWORD* vertFlags = nullptr;  // TF
-  const int* vertMatch = nullptr;    // M: each a vertex index below numVerts
-  const Point3* vecs = nullptr;      // TV
-  const int* vecMatch = nullptr;     // VM: each a vector index below numVecs
+  PatchTarget()
+      : verts(nullptr), vertFlags(nullptr), vertMatch(nullptr), vecs(nullptr), vecMatch(nullptr), vecOwner(nullptr) {}
+
+  const Point3* verts;     // T
+  const DWORD* vertFlags;  // TF
+  const int* vertMatch;    // M: each a vertex index below numVerts
+  const Point3* vecs;      // TV
+  const int* vecMatch;     // VM: each a vector index below numVecs
   // VO: the nearest target vertex of each vector; a value outside the vertices means the vector has
   // no owner and follows no selection.
-  const int* vecOwner = nullptr;
+  const int* vecOwner;
 };
 
 // `options.selectionOnly` plays no part on patches. `selection` is the patch's vertex selection (hard

@@ -16,13 +16,17 @@
 // count is 0. The map channel is optional: mapFaces (one per face) and mapVerts both null when the
 // mesh has none.
 struct SurfaceTriangles {
-  const Point3* positions = nullptr;
-  int positionCount = 0;
-  const Face* faces = nullptr;
-  int faceCount = 0;
-  const TVFace* mapFaces = nullptr;
-  const Point3* mapVerts = nullptr;  // x is u, y is v
-  int mapVertCount = 0;
+  SurfaceTriangles()
+      : positions(nullptr), positionCount(0), faces(nullptr), faceCount(0), mapFaces(nullptr), mapVerts(nullptr),
+        mapVertCount(0) {}
+
+  const Point3* positions;
+  int positionCount;
+  const Face* faces;
+  int faceCount;
+  const TVFace* mapFaces;
+  const Point3* mapVerts;  // x is u, y is v
+  int mapVertCount;
 
   bool HasMapping() const { return mapFaces != nullptr && mapVerts != nullptr; }
 };
@@ -34,7 +38,7 @@ struct VertexDirections {
   std::vector<Point3> v;  // empty unless asked for
 };
 
-enum class TextureDirections { kU, kV, kBoth };
+enum TextureDirections { kU, kV, kBoth };
 
 // Fills `count` entries of the normals and of the texture directions asked for. A triangle with a
 // vertex index at or above `count` or the mesh's positionCount adds nothing; one whose map corners
@@ -43,8 +47,10 @@ void BuildVertexDirections(const SurfaceTriangles& mesh, int count, TextureDirec
                            VertexDirections& r_directions);
 
 struct SurfaceFrameOptions {
-  bool tangentIsV = false;   // UVDominance other than 0: the V direction is the frame's tangent
-  bool orthonormal = false;  // NormXforms: orthonormalise the frame around the normal
+  SurfaceFrameOptions() : tangentIsV(false), orthonormal(false) {}
+
+  bool tangentIsV;   // UVDominance other than 0: the V direction is the frame's tangent
+  bool orthonormal;  // NormXforms: orthonormalise the frame around the normal
 };
 
 // The frame at a vertex, translation zero. Orthonormal: a = |n x d|, b = |n x a|, c = |n x b| and

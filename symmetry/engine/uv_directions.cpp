@@ -14,6 +14,7 @@
 namespace {
 
 struct Order {
+  Order(int h, int m, int l) : hi(h), mid(m), lo(l) {}
   int hi, mid, lo;
 };
 
@@ -21,15 +22,15 @@ struct Order {
 // the middle one when two share a value.
 Order orderBy(const float a[3]) {
   if (a[2] <= a[1]) {
-    if (a[0] < a[2]) return {1, 2, 0};
-    if (a[1] <= a[0]) return {0, 1, 2};
-    return {1, 0, 2};
+    if (a[0] < a[2]) return Order(1, 2, 0);
+    if (a[1] <= a[0]) return Order(0, 1, 2);
+    return Order(1, 0, 2);
   }
   if (a[1] <= a[0]) {
-    if (a[2] <= a[0]) return {0, 2, 1};
-    return {2, 0, 1};
+    if (a[2] <= a[0]) return Order(0, 2, 1);
+    return Order(2, 0, 1);
   }
-  return {2, 1, 0};
+  return Order(2, 1, 0);
 }
 
 // The unit direction along the line of constant `across` through the middle corner in which

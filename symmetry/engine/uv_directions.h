@@ -23,4 +23,4 @@ Point3 TriangleVDirection(const Point3& p0, const Point3& p1, const Point3& p2, 
                           const Point3& t1, const Point3& t2);
 
 // Below this span of one map coordinate a triangle has no direction for the other.
-constexpr float kFlatMapSpan = 1e-7f;
+const float kFlatMapSpan = 1e-7f;

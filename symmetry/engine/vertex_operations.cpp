@@ -9,7 +9,7 @@
 
 bool BaseSelectionGate::Passes(int i) const {
   if (!enabled) return true;
-  const bool bit = bits != nullptr && (*bits)[i] != 0;
+  const bool bit = bits != nullptr && i >= 0 && i < bits->GetSize() && (*bits)[i] != 0;
   if (bitsOnly || weights == nullptr) return invert ? !bit : bit;
   const float w = (i >= 0 && i < weightCount) ? weights[i] : 0.0f;
   return invert ? (!bit && w != 1.0f) : (w != 0.0f);
@@ -22,7 +22,7 @@ namespace {
 // its turn comes.
 // (Written out in each loop: a helper holding only the prefetch would be judged free of effects and
 // its calls dropped.)
-constexpr int kPartnerLookAhead = 16;
+const int kPartnerLookAhead = 16;
 
 // The centre rule shared by Mirror and Flip: a vertex that is its own partner goes back onto the
 // target's plane coordinate and keeps the rest of its deformation. True when it handled the vertex.

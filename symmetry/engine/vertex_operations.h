@@ -12,16 +12,18 @@
 // The incoming sub-object selection: hard bits (false outside their count) and, when the mesh has
 // soft selection, one weight per vertex (weights beyond weightCount read as 0).
 struct VertexSelection {
-  const BitArray* bits = nullptr;  // null: nothing selected
-  const float* weights = nullptr;  // null: no soft selection
-  int weightCount = 0;
+  VertexSelection() : bits(nullptr), weights(nullptr), weightCount(0) {}
+
+  const BitArray* bits;    // null: nothing selected
+  const float* weights;    // null: no soft selection
+  int weightCount;
 
   // `w`: `count` weights, or null without soft selection.
   void setWeights(const float* w, int count) {
     weights = w;
     weightCount = w != nullptr ? count : 0;
   }
-  bool Selected(int i) const { return bits != nullptr && (*bits)[i] != 0; }
+  bool Selected(int i) const { return bits != nullptr && i >= 0 && i < bits->GetSize() && (*bits)[i] != 0; }
   bool HasWeights() const { return weights != nullptr; }
   float Weight(int i) const { return (i >= 0 && i < weightCount) ? weights[i] : 0.0f; }
   // The weight of k as the selection record inherits it: W[k] with soft selection, else 1 or 0.
@@ -31,23 +33,29 @@ struct VertexSelection {
 // The base selection mask taken from the target mesh. A vertex beyond the target's bits or weights
 // counts as unselected with weight 0.
 struct BaseSelectionGate {
-  bool enabled = false;   // baseSelectionMasks
-  bool invert = false;    // invertBaseSelection
-  bool bitsOnly = false;  // judge by the bits alone, even when weights exist
-  const BitArray* bits = nullptr;
-  const float* weights = nullptr;  // null: the target has no soft selection
-  int weightCount = 0;
+  BaseSelectionGate()
+      : enabled(false), invert(false), bitsOnly(false), bits(nullptr), weights(nullptr), weightCount(0) {}
+
+  bool enabled;   // baseSelectionMasks
+  bool invert;    // invertBaseSelection
+  bool bitsOnly;  // judge by the bits alone, even when weights exist
+  const BitArray* bits;
+  const float* weights;  // null: the target has no soft selection
+  int weightCount;
 
   bool Passes(int i) const;
 };
 
 struct OperationOptions {
-  int axis = 0;                   // mirrorAxis, 0..2
-  float offset = 0.0f;            // axisOffset
-  int direction = 0;              // 0 Negative: write where T[i][axis] <= offset; else >= offset
-  bool resetCentreVerts = true;   // centre vertices take the target's axis coordinate
-  bool ignoreSelection = true;    // ignoreSO
-  bool selectionOnly = false;     // OperateOnlyOnSelection: carry the selection, keep positions
+  OperationOptions()
+      : axis(0), offset(0.0f), direction(0), resetCentreVerts(true), ignoreSelection(true), selectionOnly(false) {}
+
+  int axis;               // mirrorAxis, 0..2
+  float offset;           // axisOffset
+  int direction;          // 0 Negative: write where T[i][axis] <= offset; else >= offset
+  bool resetCentreVerts;  // centre vertices take the target's axis coordinate
+  bool ignoreSelection;   // ignoreSO
+  bool selectionOnly;     // OperateOnlyOnSelection: carry the selection, keep positions
 };
 
 // The rules' shared pieces, which the patch rules use too. A soft blend moves `from` the fraction `w`
@@ -77,4 +85,4 @@ void ResetVertices(Point3* positions, const Point3* target, int n, const Operati
                    const VertexSelection& selection, const BaseSelectionGate& gate);
 
 // Threshold above which a carried weight makes a vertex hard-selected on write-back.
-constexpr float kSelectedWeight = 0.999f;
+const float kSelectedWeight = 0.999f;

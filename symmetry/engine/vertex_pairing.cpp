@@ -35,7 +35,7 @@
 namespace {
 
 // Below this magnitude two distinct coordinates can lie at float distance 0 (see above).
-constexpr float kUnderflowRange = float((1.0 / 4294967296.0) * (1.0 / 262144.0));  // 2^-50
+const float kUnderflowRange = float((1.0 / 4294967296.0) * (1.0 / 262144.0));  // 2^-50
 
 bool isTinyNonzero(float v) {
   const float a = std::fabs(v);
@@ -69,7 +69,7 @@ void findNearest(const QueryAt& queryAt, int queryCount, const Point3* candidate
   }
 
   std::vector<int> rest;
-  constexpr int kChunk = 4096;
+  const int kChunk = 4096;
   std::vector<Point3> chunk(static_cast<std::size_t>(std::min(queryCount, kChunk)));
   for (int first = 0; first < queryCount; first += kChunk) {
     const int n = std::min(kChunk, queryCount - first);

@@ -13,7 +13,7 @@
 #include "mirror_matrices.h"
 #include "point3.h"
 
-constexpr float kMatchThreshold = 1e8f;
+const float kMatchThreshold = 1e8f;
 
 // r_partners: `count` entries. `targets` may be null only when count is 0.
 void BuildPartnerTable(const Point3* targets, int count, const MirrorMatrices& matrices, int* r_partners);

@@ -20,6 +20,13 @@
 
 namespace {
 
+SurfaceFrameOptions frameOptions(bool tangentIsV, bool orthonormal) {
+  SurfaceFrameOptions options;
+  options.tangentIsV = tangentIsV;
+  options.orthonormal = orthonormal;
+  return options;
+}
+
 void expectNear(const Point3& got, const Point3& want, float tolerance) {
   EXPECT_NEAR(got.x, want.x, tolerance);
   EXPECT_NEAR(got.y, want.y, tolerance);
@@ -162,7 +169,7 @@ TEST(TransportOffsets, ARotatedSurfaceRotatesTheOffsets) {
     for (bool orthonormal : {false, true}) {
       std::vector<Point3> offsets = someOffsets(from.count());
       const std::vector<Point3> original = offsets;
-      TransportOffsets(from.surface(), to.surface(), from.count(), {tangentIsV, orthonormal}, offsets.data(),
+      TransportOffsets(from.surface(), to.surface(), from.count(), frameOptions(tangentIsV, orthonormal), offsets.data(),
                        from.count());
       for (int i = 0; i < from.count(); ++i) expectNear(offsets[size_t(i)], original[size_t(i)] * turn, 2e-5f);
     }
@@ -197,7 +204,7 @@ TEST(TransportOffsets, SingularSourceFrameKeepsThePlainOffset) {
   for (bool orthonormal : {false, true}) {
     std::vector<Point3> offsets = someOffsets(from.count());
     const std::vector<Point3> original = offsets;
-    TransportOffsets(from.surface(), to.surface(), from.count(), {false, orthonormal}, offsets.data(),
+    TransportOffsets(from.surface(), to.surface(), from.count(), frameOptions(false, orthonormal), offsets.data(),
                      from.count());
     EXPECT_EQ(offsets[16], original[16]);
     expectNear(offsets[0], original[0] * turn, 2e-5f);

@@ -50,7 +50,7 @@ TEST(Matrix3, DegenerateInputsGiveWhatPlainArithmeticGives) {
   Matrix3 flat = ScaleMatrix(Point3(1.0f, 0.0f, 1.0f));
   flat.SetTrans(Point3(5.0f, 5.0f, 5.0f));
   const Matrix3 inv = Inverse(flat);
-  EXPECT_FALSE(std::isfinite(inv.m[0][0]));
+  EXPECT_FALSE(std::isfinite(inv[0][0]));
   EXPECT_FALSE(std::isfinite(Normalize(Point3(0.0f, 0.0f, 0.0f)).x));
 }
 

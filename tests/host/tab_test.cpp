@@ -34,7 +34,7 @@ TEST(Tab, IndexCheckFollowsTheCountNotTheStorage) {
   t.ZeroCount();
   EXPECT_TRUE(t.HasStorage());
   EXPECT_THROW(t[0], MaxSDK::Util::TabOutOfRangeException);
-  EXPECT_EQ(t.Addr(0), nullptr);
+  EXPECT_DEATH(t.Addr(0), "empty table");
   t.SetCount(2);
   EXPECT_THROW(t.Addr(2), MaxSDK::Util::TabOutOfRangeException);
 }

@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "maxscript/maxscript.h"
+#include "maxscript/util/listener.h"
 #include "support/plugin_fixture.h"
 #include "support/sculpt_scene.h"
 #include "support/point_sets.h"

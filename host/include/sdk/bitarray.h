@@ -1,8 +1,11 @@
-// BitArray: a counted array of bits. Reading a bit at or beyond the count (or below 0) gives false,
-// so callers may test any index; writing outside the count is ignored.
+// BitArray: a counted array of bits. Writing outside the count is ignored. Reading outside it is a
+// fault, as in the real host (its debug build asserts; its release build reads undefined bits): this
+// host reports it and aborts, so callers test the index against GetSize() first.
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
+#include <cstdlib>
 #include <cstdint>
 #include <vector>
 
@@ -22,7 +25,10 @@ class BitArray {
   int NumberSet() const;
   bool IsEmpty() const { return NumberSet() == 0; }
   int operator[](int i) const {
-    if (i < 0 || i >= size_) return 0;
+    if (i < 0 || i >= size_) {
+      std::fprintf(stderr, "BitArray: bit %d read outside its count %d\n", i, size_);
+      std::abort();
+    }
     return int((words_[size_t(i) >> 6] >> (unsigned(i) & 63u)) & 1u);
   }
   bool operator==(const BitArray& o) const;

@@ -4,6 +4,11 @@
 
 #include "point3.h"
 
+// One row of a matrix.
+typedef float MRow[3];
+
+static_assert(sizeof(Point3) == sizeof(MRow), "a row reads as a point in place");
+
 class Matrix3 {
  public:
   Matrix3();                   // identity
@@ -17,13 +22,19 @@ class Matrix3 {
   Point3 GetRow(int i) const;
   void SetTrans(const Point3& p) { SetRow(3, p); }
   Point3 GetTrans() const { return GetRow(3); }
-  float* operator[](int i) { return m[i]; }
-  const float* operator[](int i) const { return m[i]; }
+  // Row i (0 to 3) as a point, in place.
+  Point3& operator[](int i) { return *reinterpret_cast<Point3*>(m[i]); }
+  const Point3& operator[](int i) const { return *reinterpret_cast<const Point3*>(m[i]); }
+  // The four rows of three floats, in place.
+  MRow* GetAddr() { return m; }
+  const MRow* GetAddr() const { return m; }
 
   Matrix3 operator*(const Matrix3& b) const;
   Matrix3& operator*=(const Matrix3& b) { return *this = *this * b; }
   bool operator==(const Matrix3& b) const;
 
+ private:
+  // Private, as in the real host: code outside the class reads and writes through the accessors.
   float m[4][3];
 };
 

@@ -4,11 +4,12 @@
 //
 // It promises no more than the real SDK's table: Init forgets the storage without freeing it, new
 // elements of SetCount hold no particular value (here a fill byte that is neither zero nor a
-// plausible index), and there are no moves (a "move" copies). The destructor frees the storage.
+// plausible index), and there are no moves (a "move" copies). The destructor frees the storage. Nor
+// does it bring <cstring> along: a caller of memcpy, memset or memmove includes that itself.
 #pragma once
 
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 #include <new>
 #include <type_traits>
@@ -41,7 +42,7 @@ class Tab {
   Tab& operator=(const Tab& other) {
     if (this != &other) {
       SetCount(other.count_);
-      if (other.count_ > 0) std::memcpy(data_, other.data_, sizeof(T) * size_t(other.count_));
+      if (other.count_ > 0) __builtin_memcpy(data_, other.data_, sizeof(T) * size_t(other.count_));
     }
     return *this;
   }
@@ -64,7 +65,7 @@ class Tab {
       if (!resize) n = capacity_;
       else Reserve(n);
     }
-    if (n > count_) std::memset(static_cast<void*>(data_ + count_), kUnsetByte, sizeof(T) * size_t(n - count_));
+    if (n > count_) __builtin_memset(static_cast<void*>(data_ + count_), kUnsetByte, sizeof(T) * size_t(n - count_));
     count_ = n;
   }
   // Sets the capacity to exactly n (never below the count).
@@ -77,14 +78,14 @@ class Tab {
     int at = count_;
     if (n <= 0) return at;
     if (count_ + n > capacity_) Realloc(count_ + n + (allocExtra > 0 ? allocExtra : 0));
-    std::memcpy(static_cast<void*>(data_ + count_), elements, sizeof(T) * size_t(n));
+    __builtin_memcpy(static_cast<void*>(data_ + count_), elements, sizeof(T) * size_t(n));
     count_ += n;
     return at;
   }
   int Delete(int start, int num) {
     if (start < 0 || num <= 0 || start >= count_) return count_;
     if (start + num > count_) num = count_ - start;
-    std::memmove(static_cast<void*>(data_ + start), data_ + start + num,
+    __builtin_memmove(static_cast<void*>(data_ + start), data_ + start + num,
                  sizeof(T) * size_t(count_ - start - num));
     count_ -= num;
     return count_;
@@ -98,14 +99,16 @@ class Tab {
     if (i < 0 || i >= count_) throw MaxSDK::Util::TabOutOfRangeException();
     return data_[i];
   }
-  // Address of element i, or null for an empty table. Bulk copies use it after checking Count().
+  // Address of element i. An empty table has no address to give: the real host asserts in its debug
+  // build and hands back an unusable pointer in release, so this host reports it and aborts. Bulk
+  // copies use it after checking Count().
   T* Addr(int i) {
-    if (count_ == 0) return nullptr;
+    if (count_ == 0) emptyTableAddressed();
     if (i < 0 || i >= count_) throw MaxSDK::Util::TabOutOfRangeException();
     return data_ + i;
   }
   const T* Addr(int i) const {
-    if (count_ == 0) return nullptr;
+    if (count_ == 0) emptyTableAddressed();
     if (i < 0 || i >= count_) throw MaxSDK::Util::TabOutOfRangeException();
     return data_ + i;
   }
@@ -114,6 +117,10 @@ class Tab {
 
  private:
   static constexpr int kUnsetByte = 0xCD;
+  static void emptyTableAddressed() {
+    std::fputs("Tab: Addr on an empty table\n", stderr);
+    std::abort();
+  }
   void Reserve(int n) {
     if (n <= capacity_) return;
     int grown = capacity_ + capacity_ / 2;
