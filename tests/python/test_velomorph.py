@@ -148,16 +148,19 @@ def test_operations_equal_apply_as_mesh(meshes, tmp_path, case):
     assert not same_bits(result, meshes[case[1]][1])  # the case changed something
 
 
-def test_apply_as_poly_differs_only_in_its_base_mask_of_flip_and_reset(meshes, tmp_path):
+def test_apply_as_poly_and_patch_differ_only_in_their_base_masks(meshes, tmp_path):
     """The polygon form masks Flip and Reset with the base's hard selection alone, so a base weight
     between 0 and 1 lets a vertex through only in the triangle form (inverted, both forms refuse it);
-    everything else is the triangle form's result, which the module gives."""
+    the patch form has no base mask. Otherwise both give the triangle form's vertex positions, which
+    the module gives."""
     for case in cases():
         operation, mask = case[0], case[5]
         poly = run_apply(meshes[case[1]][3], tmp_path / "poly.obj", *case, "poly")
         result = module_result(meshes, *case)
-        bits_alone = operation != "mirror" and mask is not None and mask == ("soft", False)
+        bits_alone = operation != "mirror" and mask == ("soft", False)
         assert same_bits(result, poly) != bits_alone, case
+        patch = run_apply(meshes[case[1]][3], tmp_path / "patch.obj", *case, "patch")
+        assert same_bits(module_result(meshes, *case[:5], None), patch), case
 
 
 @pytest.mark.parametrize("axis", range(3))
