@@ -11,6 +11,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake g++ make clang libgtest-dev libgmock-dev libbenchmark-dev)
+# The Python module (python/) and its tests: Debian's interpreter, its headers, pybind11, numpy, pytest.
+python_packages=(python3-dev python3-pybind11 pybind11-dev python3-numpy python3-pytest)
 # The fuzzers are built with clang, whose sanitizer and libFuzzer runtimes come separately.
 fuzz_packages=(clang libclang-rt-14-dev)
 
@@ -97,7 +99,7 @@ case "${1:-}" in
     build/default/bin/velomorph demo --out velomorph-demo
     ;;
   test)
-    install_packages "${packages[@]}" "${fuzz_packages[@]}"
+    install_packages "${packages[@]}" "${python_packages[@]}" "${fuzz_packages[@]}"
     stage build
     stage default_suite
     stage short_soak

@@ -6,13 +6,17 @@
 #include "symmetry/engine/vertex_pairing.h"
 
 SymmetryReport MeasureSymmetry(const std::vector<Point3>& positions, int axis, float offset, double tolerance) {
+  return MeasureSymmetry(positions.data(), int(positions.size()), axis, offset, tolerance);
+}
+
+SymmetryReport MeasureSymmetry(const Point3* positions, int count, int axis, float offset, double tolerance) {
   SymmetryReport r;
-  r.vertices = int(positions.size());
-  r.partners.assign(positions.size(), 0);
-  r.distances.assign(positions.size(), 0.0);
-  if (positions.empty()) return r;
+  r.vertices = count;
+  r.partners.assign(size_t(count), 0);
+  r.distances.assign(size_t(count), 0.0);
+  if (count <= 0) return r;
   MirrorMatrices m = BuildMirrorMatrices(axis, offset);
-  BuildPartnerTable(positions.data(), r.vertices, m, r.partners.data());
+  BuildPartnerTable(positions, r.vertices, m, r.partners.data());
   for (int i = 0; i < r.vertices; ++i) {
     int p = r.partners[size_t(i)];
     Point3 reflected = positions[size_t(i)] * m.mirror;

@@ -19,3 +19,5 @@ struct SymmetryReport {
 };
 
 SymmetryReport MeasureSymmetry(const std::vector<Point3>& positions, int axis, float offset, double tolerance);
+// The same over `count` positions read where they lie (null only when count is 0).
+SymmetryReport MeasureSymmetry(const Point3* positions, int count, int axis, float offset, double tolerance);
