@@ -292,6 +292,9 @@ class ObjParser {
   // A face of at most kPlainCorners corners; larger ones go to the general reader.
   size_t readPlainFace(std::string_view text, size_t at) {
     constexpr int kPlainCorners = 8;
+    // At the limits the general reader takes the face, and refuses it with its line.
+    if (size_t(mesh_.NumFaces()) == kMaxObjFaces || mesh_.cornerVertex.size() + kPlainCorners > kMaxObjCorners)
+      return std::string_view::npos;
     int vertices[kPlainCorners], texCoords[kPlainCorners];
     int corners = 0;
     int withTexCoords = -1;  // unknown until the first corner
@@ -336,12 +339,13 @@ class ObjParser {
       at = static_cast<size_t>(static_cast<const char*>(lineEnd) - text.data()) + 1;
     }
     vertices = std::min(vertices, kMaxObjVertices);
+    faces = std::min(faces, kMaxObjFaces);
     mesh_.positions.reserve(vertices);
     mesh_.coordStart.reserve(vertices);
     mesh_.texCoords.reserve(texCoords);
     mesh_.faceStart.reserve(faces + 1);
-    mesh_.cornerVertex.reserve(4 * faces);
-    mesh_.cornerTexCoord.reserve(4 * faces);
+    mesh_.cornerVertex.reserve(std::min(4 * faces, kMaxObjCorners));
+    mesh_.cornerTexCoord.reserve(std::min(4 * faces, kMaxObjCorners));
   }
 
   bool fail(int line, const std::string& what) {
@@ -480,6 +484,8 @@ class ObjParser {
   }
 
   bool parseFace(const Token& keyword, StatementScanner& scanner) {
+    if (size_t(mesh_.NumFaces()) == kMaxObjFaces)
+      return fail(keyword.line, "more than " + std::to_string(kMaxObjFaces) + " faces, the most a mesh may have");
     const size_t firstCorner = mesh_.cornerVertex.size();
     bool anyTexCoord = false;
     bool anyWithout = false;
@@ -502,6 +508,9 @@ class ObjParser {
       if (partCount == 3 && !resolveIndex(parts[2], corner, kFace, kNormal, normal)) return false;
       if (anyTexCoord && anyWithout)
         return fail(corner.line, "face mixes corners with and without texture coordinates");
+      if (mesh_.cornerVertex.size() == kMaxObjCorners)
+        return fail(corner.line, "more than " + std::to_string(kMaxObjCorners) +
+                                     " face corners in all, the most a mesh may have");
       mesh_.cornerVertex.push_back(vertex);
       mesh_.cornerTexCoord.push_back(texCoord);
     }

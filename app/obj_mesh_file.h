@@ -25,6 +25,13 @@ constexpr size_t kMaxObjFileBytes = size_t(1) << 30;
 // the file's size (a `v 0 0 0` line is 8 bytes; the work on its vertex takes a hundred or more), so
 // without this a file of nothing but short `v` lines could ask for tens of gigabytes.
 constexpr size_t kMaxObjVertices = size_t(1) << 25;
+// Faces and face corners are limited alike: a face line of a few bytes (`f 1 2 3`) costs tens of
+// bytes in the reader and more in every host object built from it (docs/bad_input.md gives the
+// figures), so a file of nothing but short face lines must not ask for tens of gigabytes either.
+// 2^25 faces and 2^27 corners (four a face at the face limit) are as many as the vertex limit's
+// meshes have.
+constexpr size_t kMaxObjFaces = size_t(1) << 25;
+constexpr size_t kMaxObjCorners = size_t(1) << 27;
 
 struct ObjMesh {
   // One per `v` line, in file order; a w and any vertex colour after x y z are not kept here.

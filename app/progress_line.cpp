@@ -9,6 +9,8 @@
 #include <unistd.h>
 #endif
 
+#include "printable_text.h"
+
 namespace {
 
 constexpr auto kQuietFor = std::chrono::seconds(1);
@@ -41,15 +43,18 @@ void ProgressLine::Finish() {
   thread_.join();
 }
 
+// Lines name files, and a name may hold any bytes: both are shown printable.
 void ProgressLine::Show(const std::string& status) {
+  std::string shown = PrintableText(status);
   std::lock_guard<std::mutex> lock(mutex_);
-  status_ = status;
+  status_ = std::move(shown);
 }
 
 void ProgressLine::Say(const std::string& line) {
+  const std::string shown = PrintableText(line);
   std::lock_guard<std::mutex> lock(mutex_);
   clearLocked();
-  err_ << line << "\n" << std::flush;
+  err_ << shown << "\n" << std::flush;
 }
 
 void ProgressLine::clearLocked() {
