@@ -319,8 +319,11 @@ class ObjParser {
     }
     if (corners < 3) return std::string_view::npos;
     // Appended whole: one call a face, not one a corner.
+    if (withTexCoords == 1 || !mesh_.cornerTexCoord.empty()) {
+      mesh_.cornerTexCoord.resize(mesh_.cornerVertex.size(), -1);
+      mesh_.cornerTexCoord.insert(mesh_.cornerTexCoord.end(), texCoords, texCoords + corners);
+    }
     mesh_.cornerVertex.insert(mesh_.cornerVertex.end(), vertices, vertices + corners);
-    mesh_.cornerTexCoord.insert(mesh_.cornerTexCoord.end(), texCoords, texCoords + corners);
     mesh_.faceStart.push_back(static_cast<int>(mesh_.cornerVertex.size()));
     return at;
   }
@@ -345,7 +348,7 @@ class ObjParser {
     mesh_.texCoords.reserve(texCoords);
     mesh_.faceStart.reserve(faces + 1);
     mesh_.cornerVertex.reserve(std::min(4 * faces, kMaxObjCorners));
-    mesh_.cornerTexCoord.reserve(std::min(4 * faces, kMaxObjCorners));
+    if (texCoords > 0) mesh_.cornerTexCoord.reserve(std::min(4 * faces, kMaxObjCorners));
   }
 
   bool fail(int line, const std::string& what) {
@@ -511,8 +514,12 @@ class ObjParser {
       if (mesh_.cornerVertex.size() == kMaxObjCorners)
         return fail(corner.line, "more than " + std::to_string(kMaxObjCorners) +
                                      " face corners in all, the most a mesh may have");
+      // Texture indices are kept from the first face that has them on, -1 for the corners before.
+      if (texCoord >= 0 || !mesh_.cornerTexCoord.empty()) {
+        mesh_.cornerTexCoord.resize(mesh_.cornerVertex.size(), -1);
+        mesh_.cornerTexCoord.push_back(texCoord);
+      }
       mesh_.cornerVertex.push_back(vertex);
-      mesh_.cornerTexCoord.push_back(texCoord);
     }
     if (mesh_.cornerVertex.size() - firstCorner < 3)
       return fail(keyword.line, "face needs at least three corners");

@@ -44,7 +44,8 @@ struct ObjMesh {
   // Per corner, 0-based and resolved (relative indices made absolute): an index into positions.
   std::vector<int> cornerVertex;
   // Per corner, an index into texCoords, or -1 throughout a face written without texture
-  // coordinates (a face never mixes the two).
+  // coordinates (a face never mixes the two). Empty while no face has texture coordinates, so a mesh
+  // without them spends nothing on it: read through CornerTexCoord.
   std::vector<int> cornerTexCoord;
 
   // The file as read, byte for byte, and for each position where its `v` line's x token starts in
@@ -62,7 +63,8 @@ struct ObjMesh {
   bool SourceLetGo() const { return source.empty() && !sourceFile.empty(); }
   int NumFaces() const { return static_cast<int>(faceStart.size()) - 1; }
   int FaceDegree(int face) const { return faceStart[face + 1] - faceStart[face]; }
-  bool FaceHasTexCoords(int face) const { return cornerTexCoord[faceStart[face]] >= 0; }
+  int CornerTexCoord(size_t corner) const { return cornerTexCoord.empty() ? -1 : cornerTexCoord[corner]; }
+  bool FaceHasTexCoords(int face) const { return CornerTexCoord(size_t(faceStart[face])) >= 0; }
 };
 
 struct ObjReadResult {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <system_error>
 #include <tuple>
@@ -116,30 +117,34 @@ std::string RunFiles::Unwritable() const {
 }
 
 void RunFiles::GuardInputsUntilWritten() const {
-  struct Guarded {
-    unsigned long long device, file;
-    const Entry* input;
+  // What the check needs, kept for the rest of the run: the inputs' identities, sorted, and for
+  // each output the one input it may replace. Looked up, not scanned, so a batch of thousands of
+  // results is not checked in quadratic time.
+  struct Watch {
+    std::vector<std::tuple<unsigned long long, unsigned long long, std::string, std::string>> inputs;  // device, file, path, role
+    std::map<std::string, std::string> mayReplace;  // output path -> the input path it may replace
   };
-  // Shared with the check, which outlives this object: the run's files as they were checked.
-  auto entries = std::make_shared<std::vector<Entry>>(entries_);
-  auto inputs = std::make_shared<std::vector<Guarded>>();
-  for (const Entry& entry : *entries) {
-    if (entry.output || IsStandardStream(entry.path)) continue;
-    const FileStamp stamp = StampOfPath(entry.path);
-    if (stamp.known) inputs->push_back(Guarded{stamp.device, stamp.file, &entry});
+  auto watch = std::make_shared<Watch>();
+  for (const Entry& entry : entries_) {
+    if (IsStandardStream(entry.path)) continue;
+    if (entry.output) {
+      watch->mayReplace[entry.path] = entry.mayReplace;
+    } else if (const FileStamp stamp = StampOfPath(entry.path); stamp.known) {
+      watch->inputs.emplace_back(stamp.device, stamp.file, entry.path, entry.role);
+    }
   }
-  SetPlacementCheck([entries, inputs](const std::string& path) -> std::string {
+  std::sort(watch->inputs.begin(), watch->inputs.end());
+  SetPlacementCheck([watch](const std::string& path) -> std::string {
     const FileStamp now = StampOfPath(path);
     if (!now.known) return std::string();
-    std::string mayReplace;
-    for (const Entry& entry : *entries) {
-      if (entry.output && entry.path == path) mayReplace = entry.mayReplace;
-    }
-    for (const Guarded& input : *inputs) {
-      if (input.device == now.device && input.file == now.file && input.input->path != mayReplace) {
-        return "now the same file as " + input.input->role + " " + input.input->path +
-               " (changed while the run worked): not replaced";
-      }
+    const auto found = watch->mayReplace.find(path);
+    const std::string allowed = found == watch->mayReplace.end() ? std::string() : found->second;
+    for (auto at = std::lower_bound(watch->inputs.begin(), watch->inputs.end(),
+                                    std::make_tuple(now.device, now.file, std::string(), std::string()));
+         at != watch->inputs.end() && std::get<0>(*at) == now.device && std::get<1>(*at) == now.file; ++at) {
+      if (!allowed.empty() && std::get<2>(*at) == allowed) continue;
+      return "now the same file as " + std::get<3>(*at) + " " + std::get<2>(*at) +
+             " (changed while the run worked): not replaced";
     }
     return std::string();
   });
