@@ -9,6 +9,7 @@
 #include <unistd.h>
 #endif
 
+#include "file_paths.h"
 #include "printable_text.h"
 
 namespace {
@@ -27,6 +28,8 @@ bool standardErrorIsTerminal() {
 }  // namespace
 
 ProgressLine::ProgressLine(std::ostream& err, bool wanted) : err_(err), drawing_(wanted && standardErrorIsTerminal()) {
+  // The drawing thread never takes a stop signal: those are for the thread that writes the files.
+  StopSignalsHeld held;
   if (drawing_) thread_ = std::thread([this] { run(); });
 }
 

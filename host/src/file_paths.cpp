@@ -97,9 +97,7 @@ int errnoOf(DWORD error) {
 }
 
 // Console stops arrive on another thread on Windows; there is nothing to hold.
-struct SignalsHeld {
-  SignalsHeld() {}
-};
+using SignalsHeld = StopSignalsHeld;
 
 int createExclusive(const std::string& path) {
   return _wopen(wide(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
@@ -228,6 +226,9 @@ std::string WriteProblem(const std::string& path) {
 
 bool NamesOpenStream(const std::string&) { return false; }
 
+StopSignalsHeld::StopSignalsHeld() {}
+StopSignalsHeld::~StopSignalsHeld() {}
+
 void RemoveTemporaryFilesOnSignals() {
   for (int stop : {SIGINT, SIGTERM, SIGABRT, SIGBREAK}) std::signal(stop, removeTemporaryAndStop);
 }
@@ -257,21 +258,9 @@ sigset_t stopSignalSet() {
   return set;
 }
 
-// Blocks the stop signals for its lifetime, so a temporary file is never made without being
-// registered for removal, nor registered after it is gone.
-class SignalsHeld {
- public:
-  SignalsHeld() {
-    static const sigset_t stops = stopSignalSet();
-    sigprocmask(SIG_BLOCK, &stops, &previous_);
-  }
-  ~SignalsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
-  SignalsHeld(const SignalsHeld&) = delete;
-  SignalsHeld& operator=(const SignalsHeld&) = delete;
-
- private:
-  sigset_t previous_;
-};
+// Held while a temporary file is made and registered, and while it is put in place and let go, so
+// it is never made without being registered for removal, nor registered after it is gone.
+using SignalsHeld = StopSignalsHeld;
 
 int createExclusive(const std::string& path) {
   return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
@@ -492,6 +481,14 @@ DescriptorLink descriptorLinkOf(const std::string& path) {
 }  // namespace
 
 bool NamesOpenStream(const std::string& path) { return descriptorLinkOf(path).found; }
+
+StopSignalsHeld::StopSignalsHeld() {
+  static_assert(sizeof(sigset_t) <= sizeof(previous_) && alignof(sigset_t) <= 8, "room for a signal set");
+  static const sigset_t stops = stopSignalSet();
+  pthread_sigmask(SIG_BLOCK, &stops, reinterpret_cast<sigset_t*>(previous_));
+}
+
+StopSignalsHeld::~StopSignalsHeld() { pthread_sigmask(SIG_SETMASK, reinterpret_cast<sigset_t*>(previous_), nullptr); }
 
 void RemoveTemporaryFilesOnSignals() {
   struct sigaction action = {};

@@ -117,3 +117,19 @@ void SetPlacementCheck(PlacementCheck check);
 // failed write. SIGKILL cannot be caught: it leaves a temporary file (named .velomorph-*.tmp) behind.
 // Call once, early in main.
 void RemoveTemporaryFilesOnSignals();
+
+// Holds those signals back in the calling thread for its lifetime; a thread started meanwhile
+// inherits the hold for good. Helper threads (a reader, the progress line) are started under one,
+// so a stop always reaches the thread that writes files, which registers each temporary file with
+// the signals held: taken by another thread in between, a stop would end the program before the
+// file it had just made was known. (Nothing to hold on Windows.)
+class StopSignalsHeld {
+ public:
+  StopSignalsHeld();
+  ~StopSignalsHeld();
+  StopSignalsHeld(const StopSignalsHeld&) = delete;
+  StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
+
+ private:
+  alignas(8) unsigned char previous_[128];  // the thread's signal mask before, as the system keeps it
+};
