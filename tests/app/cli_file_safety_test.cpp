@@ -355,10 +355,15 @@ TEST_F(FileSafety, NoPlugInIsLookedForWhereTheUserDidNotSay) {
   };
   const int ended = runPrepared(Path(""), {"info"}, withoutProc);
   if (ended == 125) GTEST_SKIP() << "no mount namespace for the test without /proc";
+#if !defined(__SANITIZE_ADDRESS__)
+  // (A sanitizer build's leak check needs /proc, and ends such a run with its own failure.)
   EXPECT_EQ(ended, 3);
-  EXPECT_EQ(Read("../" + fs::path(err).filename().string()),
-            "velomorph: cannot find the folder this program runs from, where its plug-in ambiflex.so lies (is /proc "
-            "mounted?); give the plug-in with --plugin FILE\n");
+#endif
+  EXPECT_NE(Read("../" + fs::path(err).filename().string())
+                .find("velomorph: cannot find the folder this program runs from, where its plug-in ambiflex.so lies "
+                      "(is /proc mounted?); give the plug-in with --plugin FILE\n"),
+            std::string::npos)
+      << Read("../" + fs::path(err).filename().string());
   // A name without a folder is a file of the current folder, never one the library search finds.
   RunResult r = Run({"--plugin", "libc.so.6", "info"});
   EXPECT_EQ(r.exitCode, 3);
