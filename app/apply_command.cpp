@@ -307,6 +307,8 @@ ObjReadResult readInput(const ApplyOptions& options, size_t index) {
 std::future<ObjReadResult> readInBackground(const ApplyOptions& options, size_t index) {
   if (IsStandardStream(options.inputs[index])) return {};
   try {
+    // The reader never takes a stop signal: those are for this thread, which writes the files.
+    StopSignalsHeld held;
     return std::async(std::launch::async, [&options, index] { return readInput(options, index); });
   } catch (const std::system_error&) {
     return {};

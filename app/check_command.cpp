@@ -10,6 +10,7 @@
 #include "file_bytes.h"
 #include "obj_mesh_file.h"
 #include "phase_times.h"
+#include "printable_text.h"
 #include "run_files.h"
 #include "symmetry_report.h"
 #include "token_text.h"
@@ -43,9 +44,10 @@ std::string number(double v) {
   return buffer;
 }
 
+// The title names the file: made printable first (PrintableText), so the picture stays XML.
 std::string escaped(const std::string& text) {
   std::string out;
-  for (char c : text) out += c == '<' ? std::string("&lt;") : c == '&' ? std::string("&amp;") : c == '>' ? std::string("&gt;") : std::string(1, c);
+  for (char c : PrintableText(text)) out += c == '<' ? std::string("&lt;") : c == '&' ? std::string("&amp;") : c == '>' ? std::string("&gt;") : std::string(1, c);
   return out;
 }
 
@@ -229,7 +231,7 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
   PhaseTimes times(options.timings, {"read", "pair", "write"});
   ObjReadResult base = ReadObjFile(options.target);
   if (!base.ok) {
-    err << "velomorph: " << base.error << "\n";
+    err << "velomorph: " << PrintableText(base.error) << "\n";
     return kExitUnreadable;
   }
   times.Stop(0);
@@ -260,7 +262,7 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
   if (!options.svg.empty()) {
     std::string error;
     if (!WriteFileBytes(options.svg, drawSvg(base.mesh.positions, r, options, name), error)) {
-      err << "velomorph: " << error << "\n";
+      err << "velomorph: " << PrintableText(error) << "\n";
       return kExitWriteFailed;
     }
   }

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "exit_codes.h"
+#include "printable_text.h"
 
 namespace {
 
@@ -81,7 +82,7 @@ int ReadCommandOptions(const std::string& command, const std::vector<std::string
     }
     parse(words);
   } catch (const UsageError& e) {
-    err << "velomorph " << command << ": " << e.message << "\n";
+    err << "velomorph " << command << ": " << PrintableText(e.message) << "\n";
     return kExitUsage;
   }
   return kCarryOn;

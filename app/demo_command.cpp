@@ -9,6 +9,7 @@
 #include "exit_codes.h"
 #include "file_bytes.h"
 #include "host_mesh_builder.h"
+#include "printable_text.h"
 #include "sample_head.h"
 #include "symmetry_report.h"
 #include "symmetry_scene.h"
@@ -45,24 +46,24 @@ int RunDemoCommand(const std::vector<std::string>& args, const std::string& plug
     }
     if (!words.options.empty()) dir = words.options.front().value();
   } catch (const UsageError& e) {
-    err << "velomorph demo: " << e.message << "\n";
+    err << "velomorph demo: " << PrintableText(e.message) << "\n";
     return kExitUsage;
   }
   std::string error;
   if (!MakeDirectories(dir, error)) {
-    err << "velomorph: " << error << "\n";
+    err << "velomorph: " << PrintableText(error) << "\n";
     return kExitWriteFailed;
   }
   ObjMesh base = BuildSampleHead();
   ObjMesh sculpt = BuildSampleHeadSculpt();
   if (!WriteFileBytes(dir + "/base.obj", base.source, error) || !WriteFileBytes(dir + "/sculpt.obj", sculpt.source, error)) {
-    err << "velomorph: " << error << "\n";
+    err << "velomorph: " << PrintableText(error) << "\n";
     return kExitWriteFailed;
   }
 
   PluginSession session;
   if (!OpenPluginSession(pluginPath, session, error)) {
-    err << "velomorph: " << error << "\n";
+    err << "velomorph: " << PrintableText(error) << "\n";
     return kExitUnreadable;
   }
   SymmetryScene scene(session.desc);
@@ -86,7 +87,7 @@ int RunDemoCommand(const std::vector<std::string>& args, const std::string& plug
     double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::vector<Point3> positions = ObjectPositions(result);
     if (!WriteObjWithPositions(sculpt, positions, dir + "/" + stage.file, error)) {
-      err << "velomorph: " << error << "\n";
+      err << "velomorph: " << PrintableText(error) << "\n";
       return kExitWriteFailed;
     }
     char line[160];
@@ -94,6 +95,6 @@ int RunDemoCommand(const std::vector<std::string>& args, const std::string& plug
                   largestChange(sculpt.positions, positions), dir.c_str(), stage.file);
     out << line;
   }
-  for (const std::wstring& r : GetCOREInterface()->Reports()) err << "velomorph: " << MSTR(r).ToUTF8() << "\n";
+  for (const std::wstring& r : GetCOREInterface()->Reports()) err << "velomorph: " << PrintableText(MSTR(r).ToUTF8()) << "\n";
   return kExitOk;
 }

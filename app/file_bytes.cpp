@@ -15,6 +15,7 @@
 #endif
 
 #include "file_paths.h"
+#include "printable_text.h"
 
 namespace {
 
@@ -34,19 +35,28 @@ void binaryMode(std::FILE* stream) {
 #endif
 }
 
-bool readStandardInput(size_t maxBytes, std::string& r_bytes, std::string& r_error) {
+bool readStandardInput(size_t maxBytes, std::string& r_bytes, std::string& r_error, std::string_view requiredStart,
+                       const char* startMismatch) {
   binaryMode(stdin);
   r_bytes.clear();
   char buffer[1 << 16];
   for (;;) {
-    const size_t got = std::fread(buffer, 1, sizeof buffer, stdin);
+    // The start is judged as soon as it is in: a stream that does not begin as it must is not read on.
+    const size_t want = r_bytes.size() < requiredStart.size() ? requiredStart.size() - r_bytes.size() : sizeof buffer;
+    const size_t got = std::fread(buffer, 1, want, stdin);
     if (r_bytes.size() + got > maxBytes) {
       r_bytes.clear();
       r_error = "standard input: larger than the limit of " + std::to_string(maxBytes) + " bytes";
       return false;
     }
     r_bytes.append(buffer, got);
-    if (got < sizeof buffer) break;
+    if (!requiredStart.empty() && r_bytes.size() <= requiredStart.size() &&
+        (got < want || r_bytes.size() == requiredStart.size()) && r_bytes != requiredStart) {
+      r_bytes.clear();
+      r_error = std::string("standard input: ") + startMismatch;
+      return false;
+    }
+    if (got < want) break;
   }
   if (std::ferror(stdin)) {
     r_bytes.clear();
@@ -75,19 +85,20 @@ fs::path folderWritten(const std::string& path) {
   return file.parent_path().empty() ? fs::path(".") : file.parent_path();
 }
 
-bool folderTakesNewFiles(const fs::path& folder) {
+// 0 when the folder takes new files, or why not (EACCES, EROFS).
+int folderRefusesNewFiles(const fs::path& folder) {
 #if defined(_WIN32)
   (void)folder;
-  return true;
+  return 0;
 #else
-  return access(folder.c_str(), W_OK | X_OK) == 0;
+  return access(folder.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
 #endif
 }
 
 }  // namespace
 
 std::string StreamName(const std::string& path, bool reading) {
-  if (!IsStandardStream(path)) return path;
+  if (!IsStandardStream(path)) return PrintableText(path);
   return reading ? "standard input" : "standard output";
 }
 
@@ -97,20 +108,21 @@ std::string InFolder(const std::string& folder, const std::string& name) {
 }
 
 bool ReadFileBytes(const std::string& path, size_t maxBytes, std::string& r_bytes, std::string& r_error,
-                   FileStamp* r_stamp) {
-  if (IsStandardStream(path)) return readStandardInput(maxBytes, r_bytes, r_error);
-  return named(path, ReadRegularFile(path, maxBytes, r_bytes, {}, nullptr, r_stamp), r_error);
+                   FileStamp* r_stamp, std::string_view requiredStart, const char* startMismatch) {
+  if (IsStandardStream(path)) return readStandardInput(maxBytes, r_bytes, r_error, requiredStart, startMismatch);
+  return named(path, ReadRegularFile(path, maxBytes, r_bytes, requiredStart, startMismatch, r_stamp), r_error);
 }
 
 bool WritesStraight(const std::string& path) { return IsStandardStream(path) || WritesDirectly(path); }
 
-bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string& r_error) {
-  return WriteFilePieces(path, [bytes](const std::function<bool(std::string_view)>& put) { return put(bytes); }, r_error);
+bool WriteFileBytes(const std::string& path, std::string_view bytes, std::string& r_error, bool replace) {
+  return WriteFilePieces(
+      path, [bytes](const std::function<bool(std::string_view)>& put) { return put(bytes); }, r_error, replace);
 }
 
-bool WriteFilePieces(const std::string& path, const FilePieces& content, std::string& r_error) {
+bool WriteFilePieces(const std::string& path, const FilePieces& content, std::string& r_error, bool replace) {
   if (IsStandardStream(path)) return writeStandardOutput(content, r_error);
-  const std::string failure = WriteFileReplacing(path, content);
+  const std::string failure = WriteFileReplacing(path, content, replace);
   if (failure.empty()) return true;
   // The new content goes to a new file in the destination's folder first: when that folder is
   // missing or takes no new files, the folder is what failed, not the file the user named.
@@ -118,9 +130,11 @@ bool WriteFilePieces(const std::string& path, const FilePieces& content, std::st
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) {
     r_error = folder.u8string() + ": no such folder (writing " + path + ")";
-  } else if (!folderTakesNewFiles(folder)) {
-    r_error = folder.u8string() + ": cannot create files in this folder: " + std::strerror(EACCES) + " (writing " +
-              path + ")";
+  } else if (const int refusal = folderRefusesNewFiles(folder); refusal != 0) {
+    // A read-only file system is named as such, not as a permission the user could change.
+    r_error = folder.u8string() + ": cannot create files in this folder: " +
+              (refusal == EROFS ? std::string("read-only file system") : std::string(std::strerror(refusal))) +
+              " (writing " + path + ")";
   } else {
     named(path, failure, r_error);
   }

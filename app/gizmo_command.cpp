@@ -1,6 +1,8 @@
 // velomorph gizmo.
 #include "gizmo_command.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -9,6 +11,7 @@
 #include "file_bytes.h"
 #include "parameter_options.h"
 #include "parameter_text.h"
+#include "printable_text.h"
 #include "run_files.h"
 #include "symmetry_scene.h"
 #include "token_text.h"
@@ -58,6 +61,8 @@ GizmoOptions parseOptions(const CommandWords& words) {
   return o;
 }
 
+bool isFinitePoint(const Point3& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
+
 std::string pointText(const Point3& p) {
   char buffer[96];
   std::snprintf(buffer, sizeof(buffer), "(%g %g %g)", double(p.x), double(p.y), double(p.z));
@@ -81,7 +86,7 @@ int RunGizmoCommand(const std::vector<std::string>& args, const std::string& plu
   std::string error;
   PluginSession session;
   if (!OpenPluginSession(pluginPath, session, error)) {
-    err << "velomorph: " << error << "\n";
+    err << "velomorph: " << PrintableText(error) << "\n";
     return kExitUnreadable;
   }
   SymmetryScene scene(session.desc);
@@ -92,7 +97,7 @@ int RunGizmoCommand(const std::vector<std::string>& args, const std::string& plu
   // The gizmo is drawn only while displayAxis is on; the user may still turn it off.
   SetParameterFromText(scene.params(), "displayAxis", "1", error);
   if (!options.settings.ApplyTo(scene.params(), error)) {
-    err << "velomorph gizmo: " << error << "\n";
+    err << "velomorph gizmo: " << PrintableText(error) << "\n";
     return kExitUsage;
   }
   INode* node = scene.AddInput("gizmo", CreateNewTriObject());
@@ -102,12 +107,22 @@ int RunGizmoCommand(const std::vector<std::string>& args, const std::string& plu
   DisplayModifiers(node, &viewport, 0);
   Box3 box = ModifiersWorldBoundBox(node, &viewport, 0);
   const std::vector<GraphicsWindow::Line>& lines = viewport.getGW()->Lines();
+  // A scale, size and offset each in range can still multiply past the largest float: such a
+  // gizmo cannot be drawn, and is refused rather than drawn as "nan".
+  if (!isFinitePoint(box.pmin) || !isFinitePoint(box.pmax) || !std::all_of(lines.begin(), lines.end(), [](const GraphicsWindow::Line& line) {
+        return std::all_of(line.world.begin(), line.world.end(), isFinitePoint) &&
+               std::all_of(line.points.begin(), line.points.end(), isFinitePoint);
+      })) {
+    err << "velomorph gizmo: the gizmo at --node-scale " << ShortestText(options.nodeScale)
+        << " with this size and offset is too large to draw (its coordinates overflow a float)\n";
+    return kExitUsage;
+  }
 
   std::string summary = "gizmo: " + std::to_string(lines.size()) + " lines";
   summary += box.IsEmpty() ? ", nothing to frame (displayAxis is off)"
                            : ", world box " + pointText(box.pmin) + " to " + pointText(box.pmax);
   if (!WriteFileBytes(options.svg, DrawViewportSvg(lines, box, options.view, summary), error)) {
-    err << "velomorph: " << error << "\n";
+    err << "velomorph: " << PrintableText(error) << "\n";
     return kExitWriteFailed;
   }
   // The picture may have taken standard output.

@@ -30,11 +30,12 @@ TriObject* buildTriObject(const ObjMesh& source) {
     for (size_t k = 0; k < source.texCoords.size(); ++k) mesh.mapVerts(1)[k] = source.texCoords[k];
   }
   const int* vertex = source.cornerVertex.data();
+  const bool mapped = !source.cornerTexCoord.empty();
   const int* texCoord = source.cornerTexCoord.data();
   int triangle = 0;
   ForEachTriangleInOrder(source, [&](int, int c0, int c1, int c2) {
     mesh.faces[triangle].setVerts(vertex[c0], vertex[c1], vertex[c2]);
-    if (textured && texCoord[c0] >= 0) mesh.mapFaces(1)[triangle].setTVerts(texCoord[c0], texCoord[c1], texCoord[c2]);
+    if (textured && mapped && texCoord[c0] >= 0) mesh.mapFaces(1)[triangle].setTVerts(texCoord[c0], texCoord[c1], texCoord[c2]);
     ++triangle;
   });
   return obj;
@@ -60,7 +61,7 @@ PolyObject* buildPolyObject(const ObjMesh& source) {
       MNMapFace mf;
       mf.deg = int(corners.size());
       for (int c = source.faceStart[size_t(f)]; c < source.faceStart[size_t(f) + 1]; ++c) {
-        int t = source.cornerTexCoord[size_t(c)];
+        int t = source.CornerTexCoord(size_t(c));
         mf.tv.push_back(t >= 0 ? t : 0);
       }
       mm.M(1)->f.push_back(mf);

@@ -7,6 +7,7 @@
 #include "command_options.h"
 #include "exit_codes.h"
 #include "plugin_session.h"
+#include "printable_text.h"
 #include "token_text.h"
 
 namespace {
@@ -49,13 +50,13 @@ int RunInfoCommand(const std::vector<std::string>& args, const std::string& plug
       return kExitOk;
     }
   } catch (const UsageError& e) {
-    err << "velomorph info: " << e.message << "\n";
+    err << "velomorph info: " << PrintableText(e.message) << "\n";
     return kExitUsage;
   }
   PluginSession session;
   std::string error;
   if (!OpenPluginSession(pluginPath, session, error)) {
-    err << "velomorph: " << error << "\n";
+    err << "velomorph: " << PrintableText(error) << "\n";
     return kExitUnreadable;
   }
   PluginLibrary& lib = *session.library;

@@ -1,6 +1,11 @@
 // velomorph: runs the ambiflex symmetry modifier inside the host on mesh files.
-#include <filesystem>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -10,6 +15,7 @@
 #include "demo_command.h"
 #include "exit_codes.h"
 #include "file_paths.h"
+#include "printable_text.h"
 #include "gizmo_command.h"
 #include "info_command.h"
 #include "plugin_session.h"
@@ -29,19 +35,18 @@ void printUsage(std::ostream& out) {
          "  scene    load a scene, call reset functions, set parameters, evaluate and write its meshes\n"
          "  rollout  draw the modifier's rollout as the host shows it: --svg F [--scene F.vms | --target B --input I]\n"
          "  gizmo    draw the mirror-plane gizmo: --svg F [--axis x|y|z] [--offset F] [--size F]\n"
-         "--plugin FILE loads another build of the plug-in; a name without a folder is looked for in the\n"
-         "current folder first.\n"
+         "--plugin FILE loads another build of the plug-in; a name without a folder is a file of the\n"
+         "current folder, never looked for elsewhere.\n"
          "Exit codes: 0 done, 1 check: not symmetric, 2 usage, 3 unreadable file, 4 meshes that do not match,\n"
          "5 the modifier failed, 6 a result could not be written.\n";
 }
 
-// A plug-in named without a folder ("myplug.so") is the one in the current folder when there is one
-// there, as a user expects; the system's library search would otherwise look elsewhere.
+// A plug-in named without a folder ("myplug.so") is the file of that name in the current folder,
+// like every other file the command line names. Handed to the loader bare, the name would send the
+// system's library search through folders the user never named and load whatever it found there.
 std::string pluginPathFor(const std::string& given) {
   if (given.find('/') != std::string::npos || given.find('\\') != std::string::npos) return given;
-  std::error_code ec;
-  if (std::filesystem::exists(FilePath(given), ec)) return "./" + given;
-  return given;
+  return "./" + given;
 }
 
 using Command = int (*)(const std::vector<std::string>&, const std::string&, std::ostream&, std::ostream&);
@@ -61,12 +66,7 @@ Command commandNamed(const std::string& name) {
   return nullptr;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  UseUtf8Console();
-  RemoveTemporaryFilesOnSignals();
-  std::vector<std::string> args = CommandLineArguments(argc, argv);
+int runCommandLine(std::vector<std::string> args) {
   std::string plugin = DefaultPluginPath();
   if (!args.empty() && args[0].rfind("--plugin=", 0) == 0) {
     plugin = pluginPathFor(args[0].substr(9));
@@ -93,13 +93,47 @@ int main(int argc, char** argv) {
       return kExitOk;
     }
     if (Command command = commandNamed(args[1])) return command({"--help"}, plugin, std::cout, std::cerr);
-    std::cerr << "velomorph: no command '" << args[1] << "' to help with\n";
+    std::cerr << "velomorph: no command '" << PrintableText(args[1]) << "' to help with\n";
     printUsage(std::cerr);
     return kExitUsage;
   }
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   if (Command command = commandNamed(args[0])) return command(rest, plugin, std::cout, std::cerr);
-  std::cerr << "velomorph: unknown command '" << args[0] << "'\n";
+  std::cerr << "velomorph: unknown command '" << PrintableText(args[0]) << "'\n";
   printUsage(std::cerr);
   return kExitUsage;
+}
+
+// What went to standard output must have reached it: a report or help text lost to a full disk or a
+// closed stream is a failure, not a success.
+bool standardOutputWritten() {
+  errno = 0;
+  std::cout.flush();
+  const bool flushed = std::fflush(stdout) == 0;
+  const int error = errno;
+  if (flushed && std::cout.good() && !std::ferror(stdout)) return true;
+  std::cerr << "velomorph: standard output: cannot write" << (error != 0 ? std::string(": ") + std::strerror(error) : "")
+            << "\n";
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  UseUtf8Console();
+  RemoveTemporaryFilesOnSignals();
+  int exitCode = kExitOk;
+  try {
+    exitCode = runCommandLine(CommandLineArguments(argc, argv));
+  } catch (const std::bad_alloc&) {
+    // Files are put in place only once whole, and a write cut short removes its temporary file.
+    std::cerr << "velomorph: out of memory: the run was stopped; files it finished are whole, nothing else was "
+                 "written (docs/bad_input.md says what a mesh needs)\n";
+    exitCode = kExitUnreadable;
+  } catch (const std::length_error&) {
+    std::cerr << "velomorph: out of memory: a table grew beyond what this machine can address; the run was stopped\n";
+    exitCode = kExitUnreadable;
+  }
+  if (!standardOutputWritten()) exitCode = std::max(exitCode, kExitWriteFailed);
+  return exitCode;
 }

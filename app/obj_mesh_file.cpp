@@ -292,6 +292,9 @@ class ObjParser {
   // A face of at most kPlainCorners corners; larger ones go to the general reader.
   size_t readPlainFace(std::string_view text, size_t at) {
     constexpr int kPlainCorners = 8;
+    // At the limits the general reader takes the face, and refuses it with its line.
+    if (size_t(mesh_.NumFaces()) == kMaxObjFaces || mesh_.cornerVertex.size() + kPlainCorners > kMaxObjCorners)
+      return std::string_view::npos;
     int vertices[kPlainCorners], texCoords[kPlainCorners];
     int corners = 0;
     int withTexCoords = -1;  // unknown until the first corner
@@ -316,8 +319,11 @@ class ObjParser {
     }
     if (corners < 3) return std::string_view::npos;
     // Appended whole: one call a face, not one a corner.
+    if (withTexCoords == 1 || !mesh_.cornerTexCoord.empty()) {
+      mesh_.cornerTexCoord.resize(mesh_.cornerVertex.size(), -1);
+      mesh_.cornerTexCoord.insert(mesh_.cornerTexCoord.end(), texCoords, texCoords + corners);
+    }
     mesh_.cornerVertex.insert(mesh_.cornerVertex.end(), vertices, vertices + corners);
-    mesh_.cornerTexCoord.insert(mesh_.cornerTexCoord.end(), texCoords, texCoords + corners);
     mesh_.faceStart.push_back(static_cast<int>(mesh_.cornerVertex.size()));
     return at;
   }
@@ -336,12 +342,13 @@ class ObjParser {
       at = static_cast<size_t>(static_cast<const char*>(lineEnd) - text.data()) + 1;
     }
     vertices = std::min(vertices, kMaxObjVertices);
+    faces = std::min(faces, kMaxObjFaces);
     mesh_.positions.reserve(vertices);
     mesh_.coordStart.reserve(vertices);
     mesh_.texCoords.reserve(texCoords);
     mesh_.faceStart.reserve(faces + 1);
-    mesh_.cornerVertex.reserve(4 * faces);
-    mesh_.cornerTexCoord.reserve(4 * faces);
+    mesh_.cornerVertex.reserve(std::min(4 * faces, kMaxObjCorners));
+    if (texCoords > 0) mesh_.cornerTexCoord.reserve(std::min(4 * faces, kMaxObjCorners));
   }
 
   bool fail(int line, const std::string& what) {
@@ -480,6 +487,8 @@ class ObjParser {
   }
 
   bool parseFace(const Token& keyword, StatementScanner& scanner) {
+    if (size_t(mesh_.NumFaces()) == kMaxObjFaces)
+      return fail(keyword.line, "more than " + std::to_string(kMaxObjFaces) + " faces, the most a mesh may have");
     const size_t firstCorner = mesh_.cornerVertex.size();
     bool anyTexCoord = false;
     bool anyWithout = false;
@@ -502,8 +511,15 @@ class ObjParser {
       if (partCount == 3 && !resolveIndex(parts[2], corner, kFace, kNormal, normal)) return false;
       if (anyTexCoord && anyWithout)
         return fail(corner.line, "face mixes corners with and without texture coordinates");
+      if (mesh_.cornerVertex.size() == kMaxObjCorners)
+        return fail(corner.line, "more than " + std::to_string(kMaxObjCorners) +
+                                     " face corners in all, the most a mesh may have");
+      // Texture indices are kept from the first face that has them on, -1 for the corners before.
+      if (texCoord >= 0 || !mesh_.cornerTexCoord.empty()) {
+        mesh_.cornerTexCoord.resize(mesh_.cornerVertex.size(), -1);
+        mesh_.cornerTexCoord.push_back(texCoord);
+      }
       mesh_.cornerVertex.push_back(vertex);
-      mesh_.cornerTexCoord.push_back(texCoord);
     }
     if (mesh_.cornerVertex.size() - firstCorner < 3)
       return fail(keyword.line, "face needs at least three corners");

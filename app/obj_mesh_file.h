@@ -25,6 +25,13 @@ constexpr size_t kMaxObjFileBytes = size_t(1) << 30;
 // the file's size (a `v 0 0 0` line is 8 bytes; the work on its vertex takes a hundred or more), so
 // without this a file of nothing but short `v` lines could ask for tens of gigabytes.
 constexpr size_t kMaxObjVertices = size_t(1) << 25;
+// Faces and face corners are limited alike: a face line of a few bytes (`f 1 2 3`) costs tens of
+// bytes in the reader and more in every host object built from it (docs/bad_input.md gives the
+// figures), so a file of nothing but short face lines must not ask for tens of gigabytes either.
+// 2^25 faces and 2^27 corners (four a face at the face limit) are as many as the vertex limit's
+// meshes have.
+constexpr size_t kMaxObjFaces = size_t(1) << 25;
+constexpr size_t kMaxObjCorners = size_t(1) << 27;
 
 struct ObjMesh {
   // One per `v` line, in file order; a w and any vertex colour after x y z are not kept here.
@@ -37,7 +44,8 @@ struct ObjMesh {
   // Per corner, 0-based and resolved (relative indices made absolute): an index into positions.
   std::vector<int> cornerVertex;
   // Per corner, an index into texCoords, or -1 throughout a face written without texture
-  // coordinates (a face never mixes the two).
+  // coordinates (a face never mixes the two). Empty while no face has texture coordinates, so a mesh
+  // without them spends nothing on it: read through CornerTexCoord.
   std::vector<int> cornerTexCoord;
 
   // The file as read, byte for byte, and for each position where its `v` line's x token starts in
@@ -55,7 +63,8 @@ struct ObjMesh {
   bool SourceLetGo() const { return source.empty() && !sourceFile.empty(); }
   int NumFaces() const { return static_cast<int>(faceStart.size()) - 1; }
   int FaceDegree(int face) const { return faceStart[face + 1] - faceStart[face]; }
-  bool FaceHasTexCoords(int face) const { return cornerTexCoord[faceStart[face]] >= 0; }
+  int CornerTexCoord(size_t corner) const { return cornerTexCoord.empty() ? -1 : cornerTexCoord[corner]; }
+  bool FaceHasTexCoords(int face) const { return CornerTexCoord(size_t(faceStart[face])) >= 0; }
 };
 
 struct ObjReadResult {

@@ -16,8 +16,10 @@ struct PluginSession {
   ClassDesc2* desc = nullptr;
 };
 
-// The default plug-in file beside the running program: ambiflex.so, on Windows ambiflex.dlm.
+// The default plug-in file beside the running program: ambiflex.so, on Windows ambiflex.dlm. Empty
+// when the program's folder cannot be found: nothing is then looked for anywhere else.
 std::string DefaultPluginPath();
 
-// Loads the library and finds its modifier class; false with a message naming the file otherwise.
+// Loads the library and finds its modifier class; false with a message naming the file otherwise
+// (for an empty path, saying that the program's folder could not be found).
 bool OpenPluginSession(const std::string& path, PluginSession& r_session, std::string& r_error);

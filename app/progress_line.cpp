@@ -9,6 +9,9 @@
 #include <unistd.h>
 #endif
 
+#include "file_paths.h"
+#include "printable_text.h"
+
 namespace {
 
 constexpr auto kQuietFor = std::chrono::seconds(1);
@@ -25,6 +28,8 @@ bool standardErrorIsTerminal() {
 }  // namespace
 
 ProgressLine::ProgressLine(std::ostream& err, bool wanted) : err_(err), drawing_(wanted && standardErrorIsTerminal()) {
+  // The drawing thread never takes a stop signal: those are for the thread that writes the files.
+  StopSignalsHeld held;
   if (drawing_) thread_ = std::thread([this] { run(); });
 }
 
@@ -41,15 +46,18 @@ void ProgressLine::Finish() {
   thread_.join();
 }
 
+// Lines name files, and a name may hold any bytes: both are shown printable.
 void ProgressLine::Show(const std::string& status) {
+  std::string shown = PrintableText(status);
   std::lock_guard<std::mutex> lock(mutex_);
-  status_ = status;
+  status_ = std::move(shown);
 }
 
 void ProgressLine::Say(const std::string& line) {
+  const std::string shown = PrintableText(line);
   std::lock_guard<std::mutex> lock(mutex_);
   clearLocked();
-  err_ << line << "\n" << std::flush;
+  err_ << shown << "\n" << std::flush;
 }
 
 void ProgressLine::clearLocked() {

@@ -11,6 +11,7 @@
 #include "iparamm2.h"
 #include "obj_mesh_file.h"
 #include "parameter_options.h"
+#include "printable_text.h"
 #include "rollout_svg.h"
 #include "run_files.h"
 #include "scene_io.h"
@@ -151,7 +152,7 @@ int RunRolloutCommand(const std::vector<std::string>& args, const std::string& p
   std::string error;
   PluginSession session;
   if (!OpenPluginSession(pluginPath, session, error)) {
-    err << "velomorph: " << error << "\n";
+    err << "velomorph: " << PrintableText(error) << "\n";
     return kExitUnreadable;
   }
 
@@ -162,7 +163,7 @@ int RunRolloutCommand(const std::vector<std::string>& args, const std::string& p
   Subject subject;
   if (!options.scene.empty()) {
     if (!LoadSceneFile(options.scene, error)) {
-      err << "velomorph: " << error << "\n";
+      err << "velomorph: " << PrintableText(error) << "\n";
       return kExitUnreadable;
     }
     Scene& scene = Scene::Get();
@@ -171,13 +172,14 @@ int RunRolloutCommand(const std::vector<std::string>& args, const std::string& p
       if (!options.node.empty() && MSTR(node->GetName()).ToUTF8() != options.node) continue;
       if (Modifier* mod = ambiflexOf(node)) subject = {mod, node};
       else if (!options.node.empty()) {
-        err << "velomorph: node '" << options.node << "' of " << options.scene << " carries no Velomorph modifier\n";
+        err << "velomorph: " << PrintableText("node '" + options.node + "' of " + options.scene) << " carries no Velomorph modifier\n";
         return kExitMismatch;
       }
     }
     if (subject.node == nullptr) {
-      err << "velomorph: " << options.scene
-          << (options.node.empty() ? " has no node with a Velomorph modifier" : " has no node '" + options.node + "'")
+      err << "velomorph: "
+          << PrintableText(options.scene + (options.node.empty() ? " has no node with a Velomorph modifier"
+                                                                 : " has no node '" + options.node + "'"))
           << "\n";
       return kExitMismatch;
     }
@@ -191,14 +193,14 @@ int RunRolloutCommand(const std::vector<std::string>& args, const std::string& p
       ObjReadResult base = ReadObjFile(options.target);
       ObjReadResult input = base.ok ? ReadObjFile(options.input) : ObjReadResult{};
       if (!base.ok || !input.ok) {
-        err << "velomorph: " << (base.ok ? input.error : base.error) << "\n";
+        err << "velomorph: " << PrintableText((base.ok ? input.error : base.error)) << "\n";
         return kExitUnreadable;
       }
       Object* baseObject = BuildHostObject(base.mesh, options.kind, error);
       Object* inputObject = baseObject ? BuildHostObject(input.mesh, options.kind, error) : nullptr;
       if (inputObject == nullptr) {
         if (baseObject != nullptr) baseObject->DeleteThis();
-        err << "velomorph: " << error << "\n";
+        err << "velomorph: " << PrintableText(error) << "\n";
         return kExitUnreadable;
       }
       built->AddTarget(NodeNameForFile(options.target), baseObject);
@@ -209,7 +211,7 @@ int RunRolloutCommand(const std::vector<std::string>& args, const std::string& p
 
   IParamBlock2* params = subject.modifier->GetParamBlockByID(0);
   if (!options.settings.ApplyTo(params, error)) {
-    err << "velomorph rollout: " << error << "\n";
+    err << "velomorph rollout: " << PrintableText(error) << "\n";
     return kExitUsage;
   }
 
@@ -222,7 +224,7 @@ int RunRolloutCommand(const std::vector<std::string>& args, const std::string& p
     HWND dialog = map != nullptr ? map->GetHWnd() : nullptr;
     if (dialog == nullptr) {
       err << "velomorph: the host could not build the rollout";
-      for (const std::wstring& report : GetCOREInterface()->Reports()) err << ": " << MSTR(report).ToUTF8();
+      for (const std::wstring& report : GetCOREInterface()->Reports()) err << ": " << PrintableText(MSTR(report).ToUTF8());
       err << "\n";
       return kExitUnreadable;
     }
@@ -235,7 +237,7 @@ int RunRolloutCommand(const std::vector<std::string>& args, const std::string& p
               (target ? MSTR(target->GetName()).ToUTF8() : std::string("none"));
   }
   if (!WriteFileBytes(options.svg, svg, error)) {
-    err << "velomorph: " << error << "\n";
+    err << "velomorph: " << PrintableText(error) << "\n";
     return kExitWriteFailed;
   }
   // The picture may have taken standard output.

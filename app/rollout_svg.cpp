@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "printable_text.h"
 #include "strclass.h"
 #include "window_model.h"
 
@@ -29,8 +30,9 @@ std::string number(double v) {
   return s == "-0" ? "0" : s;
 }
 
+// Captions may carry a node named after a file: made printable first, so the picture stays XML.
 std::string escaped(const std::wstring& text) {
-  std::string utf8 = MSTR(text).ToUTF8();
+  std::string utf8 = PrintableText(MSTR(text).ToUTF8());
   std::string out;
   for (char c : utf8) {
     switch (c) {

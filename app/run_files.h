@@ -26,7 +26,12 @@ class RunFiles {
   std::string Unwritable() const;
   // Both, before `command` starts: prints what is wrong on `err` and returns the exit code to end
   // with (a clash is a usage error, an output that cannot be written a write failure), or kExitOk.
+  // Once passed, GuardInputsUntilWritten keeps watch for the rest of the run.
   int Check(const std::string& command, std::ostream& err) const;
+  // Checks every write of the program again just before it replaces anything (SetPlacementCheck):
+  // a destination that now leads to one of these inputs (a link made while the run worked) is
+  // refused, except the one input the output may replace. Replaces the watch of an earlier check.
+  void GuardInputsUntilWritten() const;
 
  private:
   struct Entry {

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <set>
+#include <system_error>
 
 #include "command_options.h"
 #include "exit_codes.h"
@@ -13,6 +15,7 @@
 #include "parameter_options.h"
 #include "phase_times.h"
 #include "plugin_session.h"
+#include "printable_text.h"
 #include "progress_line.h"
 #include "polyobj.h"
 #include "run_files.h"
@@ -35,20 +38,24 @@ const char kHelp[] =
     "  --operation mirror|flip|reset, --axis x|y|z, --offset F, --direction negative|positive,\n"
     "  --align-center on|off          set the parameter as apply does\n"
     "  --set NAME=VALUE               any parameter by its internal name; node parameters take a node name\n"
-    "  --out-dir DIR                  where the meshes go (default: the current folder)\n"
+    "  --out-dir DIR                  where the meshes go, replacing files of the same names (default: the\n"
+    "                                 current folder, where only new files are made: an existing one is refused)\n"
     "  --save FILE.vms                save the scene afterwards, caches included (\"-\": standard output)\n"
     "  --timings                      one line per phase on standard error: timing <phase> <seconds>\n"
     "  --quiet                        no line per mesh written\n"
     "  -h, --help                     this help\n"
     "\n"
     "Exit codes: 0 done, 2 usage (a value out of range too), 3 unreadable or damaged scene, 6 a mesh or\n"
-    "the scene could not be written.\n";
+    "the scene could not be written (also: a mesh's file exists in the current folder without --out-dir).\n";
 
 struct SceneOptions {
   std::string scene;
   std::vector<std::string> calls;
   ParameterSettings settings;
   std::string outDir = ".";
+  // Only a folder the user named has its files replaced: the default, the current folder, is where
+  // the scene's own source meshes often lie (a node is named after the file it was made from).
+  bool outDirGiven = false;
   std::string save;
   bool timings = false;
   bool quiet = false;
@@ -79,6 +86,7 @@ SceneOptions parseOptions(const CommandWords& words) {
       o.calls.push_back(name);
     } else if (a == "--out-dir") {
       o.outDir = given.value();
+      o.outDirGiven = true;
     } else if (a == "--save") {
       o.save = given.value();
     } else if (a == "--timings") {
@@ -248,7 +256,7 @@ int RunSceneCommand(const std::vector<std::string>& args, const std::string& plu
   PluginSession session;
   std::string error;
   if (!OpenPluginSession(pluginPath, session, error)) {
-    err << "velomorph: " << error << "\n";
+    err << "velomorph: " << PrintableText(error) << "\n";
     return kExitUnreadable;
   }
   SceneCleaner cleaner;
@@ -297,6 +305,18 @@ int RunSceneCommand(const std::vector<std::string>& args, const std::string& plu
   }
   // The meshes' file names come from the scene, so they are checked once it is loaded.
   if (int refused = files.Check("scene", err); refused != kExitOk) return refused;
+  if (!options.outDirGiven) {
+    for (INode* node : written) {
+      const std::string path = InFolder(options.outDir, MSTR(node->GetName()).ToUTF8() + ".obj");
+      std::error_code ec;
+      if (std::filesystem::symlink_status(FilePath(path), ec).type() != std::filesystem::file_type::not_found) {
+        progress.Say("velomorph: " + StreamName(path, false) +
+                     ": exists already; scene replaces files only in a folder given with --out-dir (--out-dir " +
+                     options.outDir + " to replace it)");
+        return kExitWriteFailed;
+      }
+    }
+  }
   if (written.empty() && options.save.empty()) {
     progress.Say("velomorph scene: " + sceneName + " has no node with a Velomorph modifier: nothing to evaluate or write");
     return kExitOk;
@@ -320,7 +340,8 @@ int RunSceneCommand(const std::vector<std::string>& args, const std::string& plu
       exitCode = std::max(exitCode, kExitUnreadable);
       continue;
     }
-    if (!WriteFileBytes(path, text, error)) {
+    // Without --out-dir even a file made since the check above is not replaced.
+    if (!WriteFileBytes(path, text, error, options.outDirGiven)) {
       progress.Say("velomorph: " + error);
       exitCode = kExitWriteFailed;
       continue;

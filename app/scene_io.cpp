@@ -7,7 +7,9 @@
 bool LoadSceneFile(const std::string& path, std::string& r_error) {
   if (!IsStandardStream(path)) return LoadScene(path, &r_error);
   std::string bytes;
-  if (!ReadFileBytes(path, kMaxSceneInputBytes, bytes, r_error)) return false;
+  if (!ReadFileBytes(path, kMaxSceneInputBytes, bytes, r_error, nullptr,
+                     std::string_view(kSceneFileMagic, sizeof(kSceneFileMagic)), "not a Velomorph scene file"))
+    return false;
   return LoadSceneFromBytes(Scene::Get(), bytes, StreamName(path, true), &r_error);
 }
 

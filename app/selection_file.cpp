@@ -15,7 +15,8 @@ bool isWeight(float w) { return w >= 0.0f && w <= 1.0f; }
 
 void parseWeights(std::string_view text, const std::string& name, SelectionReadResult& result) {
   long long line = 1;
-  size_t pos = 0;
+  // A UTF-8 byte-order mark at the start (Windows editors write one) is skipped, as in an OBJ.
+  size_t pos = text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
   while (pos < text.size()) {
     const char c = text[pos];
     if (c == '\n' || c == '\r') {

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "printable_text.h"
+
 namespace {
 
 constexpr double kCanvas = 480.0;
@@ -53,7 +55,7 @@ std::string colourOf(const Point3& c) {
 
 std::string escaped(const std::string& text) {
   std::string out;
-  for (char c : text) {
+  for (char c : PrintableText(text)) {
     if (c == '&') out += "&amp;";
     else if (c == '<') out += "&lt;";
     else if (c == '>') out += "&gt;";

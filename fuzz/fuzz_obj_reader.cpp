@@ -21,14 +21,15 @@ void checkIndices(const ObjMesh& mesh, std::string_view text) {
   for (uint32_t start : mesh.coordStart) FUZZ_CHECK(start < mesh.source.size(), "a coordinate inside the text");
   FUZZ_CHECK(!mesh.faceStart.empty() && mesh.faceStart.front() == 0, "faceStart starts at 0");
   FUZZ_CHECK(size_t(mesh.faceStart.back()) == mesh.cornerVertex.size(), "faceStart ends at the corner count");
-  FUZZ_CHECK(mesh.cornerTexCoord.size() == mesh.cornerVertex.size(), "one texture index per corner");
+  FUZZ_CHECK(mesh.cornerTexCoord.empty() || mesh.cornerTexCoord.size() == mesh.cornerVertex.size(),
+             "one texture index per corner, or none while no face has any");
   size_t triangles = 0;
   for (int f = 0; f < mesh.NumFaces(); ++f) {
     FUZZ_CHECK(mesh.FaceDegree(f) >= 3, "every face has three corners or more");
     triangles += size_t(mesh.FaceDegree(f) - 2);
     const bool mapped = mesh.FaceHasTexCoords(f);
     for (int c = mesh.faceStart[f]; c < mesh.faceStart[f + 1]; ++c) {
-      int v = mesh.cornerVertex[size_t(c)], t = mesh.cornerTexCoord[size_t(c)];
+      int v = mesh.cornerVertex[size_t(c)], t = mesh.CornerTexCoord(size_t(c));
       FUZZ_CHECK(v >= 0 && size_t(v) < mesh.positions.size(), "a corner names a vertex of the mesh");
       FUZZ_CHECK(mapped ? t >= 0 && size_t(t) < mesh.texCoords.size() : t == -1,
                  "a face's texture indices are all valid or all -1");

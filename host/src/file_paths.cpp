@@ -4,11 +4,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <random>
 #include <system_error>
+#include <vector>
+
+#include "byte_digest.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -38,6 +43,11 @@ std::string tooLarge(size_t maxBytes) { return "larger than the limit of " + std
 // write finishes before the next begins. Plain storage: the handler may only read it.
 char g_temporary[4096];
 volatile std::sig_atomic_t g_temporaryActive = 0;
+
+PlacementCheck& placementCheck() {
+  static PlacementCheck check;
+  return check;
+}
 
 extern "C" void removeTemporaryAndStop(int signal) {
   if (g_temporaryActive != 0) {
@@ -73,6 +83,9 @@ int errnoOf(DWORD error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
       return ENOENT;
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS:
+      return EEXIST;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
       return EACCES;
@@ -84,9 +97,7 @@ int errnoOf(DWORD error) {
 }
 
 // Console stops arrive on another thread on Windows; there is nothing to hold.
-struct SignalsHeld {
-  SignalsHeld() {}
-};
+using SignalsHeld = StopSignalsHeld;
 
 int createExclusive(const std::string& path) {
   return _wopen(wide(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
@@ -94,6 +105,12 @@ int createExclusive(const std::string& path) {
 
 int renameOver(const std::string& from, const std::string& to) {
   if (MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+  return errnoOf(GetLastError());
+}
+
+// Without MOVEFILE_REPLACE_EXISTING the move fails where a file has the name.
+int renameNew(const std::string& from, const std::string& to) {
+  if (MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_WRITE_THROUGH)) return 0;
   return errnoOf(GetLastError());
 }
 
@@ -129,6 +146,14 @@ FileStamp stampOf(std::FILE* file) {
 
 }  // namespace
 
+FileStamp StampOfPath(const std::string& path) {
+  std::FILE* file = OpenFile(path, "rb");
+  if (file == nullptr) return FileStamp();
+  const FileStamp stamp = stampOf(file);
+  std::fclose(file);
+  return stamp;
+}
+
 std::string ReadRegularFile(const std::string& path, size_t maxBytes, std::string& r_bytes,
                             std::string_view requiredStart, const char* startMismatch, FileStamp* r_stamp) {
   r_bytes.clear();
@@ -156,7 +181,11 @@ std::string ReadRegularFile(const std::string& path, size_t maxBytes, std::strin
       problem = "not enough memory to read it";
     }
   }
-  if (problem.empty() && r_stamp != nullptr) *r_stamp = stampOf(file);
+  if (problem.empty() && r_stamp != nullptr) {
+    *r_stamp = stampOf(file);
+    r_stamp->digested = true;
+    r_stamp->digest = ByteDigest::Of(r_bytes);
+  }
   std::fclose(file);
   if (!problem.empty()) r_bytes = std::string();
   return problem;
@@ -169,15 +198,20 @@ std::string ReadFileAgain(const std::string& path, const FileStamp& stamp,
   std::string problem;
   if (!(stampOf(file) == stamp)) problem = kChangedSinceRead;
   std::string piece(kReadAgainPiece, '\0');
+  ByteDigest digest;
+  bool whole = false;
   while (problem.empty()) {
     const size_t got = std::fread(piece.data(), 1, piece.size(), file);
     if (got == 0) {
       if (std::ferror(file)) problem = failure("cannot read", EIO);
+      whole = true;
       break;
     }
+    digest.Add(std::string_view(piece.data(), got));
     if (!take(std::string_view(piece.data(), got))) break;
   }
   if (problem.empty() && !(stampOf(file) == stamp)) problem = kChangedSinceRead;
+  if (problem.empty() && whole && stamp.digested && digest.Value() != stamp.digest) problem = kChangedSinceRead;
   std::fclose(file);
   return problem;
 }
@@ -190,33 +224,43 @@ std::string WriteProblem(const std::string& path) {
   return std::string();
 }
 
+bool NamesOpenStream(const std::string&) { return false; }
+
+StopSignalsHeld::StopSignalsHeld() {}
+StopSignalsHeld::~StopSignalsHeld() {}
+
 void RemoveTemporaryFilesOnSignals() {
-  std::signal(SIGINT, removeTemporaryAndStop);
-  std::signal(SIGTERM, removeTemporaryAndStop);
+  for (int stop : {SIGINT, SIGTERM, SIGABRT, SIGBREAK}) std::signal(stop, removeTemporaryAndStop);
 }
 
 #else
 
 namespace {
 
-// Blocks SIGINT and SIGTERM for its lifetime, so a temporary file is never made without being
-// registered for removal, nor registered after it is gone.
-class SignalsHeld {
- public:
-  SignalsHeld() {
-    sigset_t stops;
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGINT);
-    sigaddset(&stops, SIGTERM);
-    sigprocmask(SIG_BLOCK, &stops, &previous_);
-  }
-  ~SignalsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
-  SignalsHeld(const SignalsHeld&) = delete;
-  SignalsHeld& operator=(const SignalsHeld&) = delete;
+// Every signal whose default action ends the program and that can be caught. SIGXFSZ is not among
+// them: it is ignored, so an oversized write fails like any other. Under AddressSanitizer the
+// program's own faults are left to the sanitizer, whose report would otherwise be lost.
+std::vector<int> stopSignals() {
+  std::vector<int> stops = {SIGHUP,  SIGINT,  SIGQUIT, SIGABRT, SIGUSR1, SIGUSR2, SIGPIPE, SIGALRM,
+                            SIGTERM, SIGXCPU, SIGVTALRM, SIGPROF, SIGIO, SIGPWR, SIGSTKFLT,
+#if !defined(__SANITIZE_ADDRESS__)
+                            SIGSEGV, SIGBUS,  SIGFPE,  SIGILL,  SIGTRAP, SIGSYS,
+#endif
+  };
+  for (int realTime = SIGRTMIN; realTime <= SIGRTMAX; ++realTime) stops.push_back(realTime);
+  return stops;
+}
 
- private:
-  sigset_t previous_;
-};
+sigset_t stopSignalSet() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int stop : stopSignals()) sigaddset(&set, stop);
+  return set;
+}
+
+// Held while a temporary file is made and registered, and while it is put in place and let go, so
+// it is never made without being registered for removal, nor registered after it is gone.
+using SignalsHeld = StopSignalsHeld;
 
 int createExclusive(const std::string& path) {
   return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
@@ -224,6 +268,16 @@ int createExclusive(const std::string& path) {
 
 int renameOver(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+// A rename that fails where a file has the name. File systems without it take a hard link instead,
+// which fails alike, and then the temporary name goes.
+int renameNew(const std::string& from, const std::string& to) {
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  if (link(from.c_str(), to.c_str()) != 0) return errno;
+  unlink(from.c_str());
+  return 0;
 }
 
 void removeFile(const std::string& path) { unlink(path.c_str()); }
@@ -276,6 +330,11 @@ FileStamp stampOf(int file) {
 
 }  // namespace
 
+FileStamp StampOfPath(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 ? stampOf(st) : FileStamp();
+}
+
 std::string ReadRegularFile(const std::string& path, size_t maxBytes, std::string& r_bytes,
                             std::string_view requiredStart, const char* startMismatch, FileStamp* r_stamp) {
   r_bytes.clear();
@@ -319,7 +378,11 @@ std::string ReadRegularFile(const std::string& path, size_t maxBytes, std::strin
       problem = "not enough memory to read it";
     }
   }
-  if (problem.empty() && r_stamp != nullptr) *r_stamp = stampOf(st);
+  if (problem.empty() && r_stamp != nullptr) {
+    *r_stamp = stampOf(st);
+    r_stamp->digested = true;
+    r_stamp->digest = ByteDigest::Of(r_bytes);
+  }
   close(file);
   if (!problem.empty()) r_bytes = std::string();
   return problem;
@@ -332,13 +395,21 @@ std::string ReadFileAgain(const std::string& path, const FileStamp& stamp,
   std::string problem;
   if (!(stampOf(file) == stamp)) problem = kChangedSinceRead;
   std::string piece(kReadAgainPiece, '\0');
+  ByteDigest digest;
+  bool whole = false;
   while (problem.empty()) {
     const ssize_t got = read(file, piece.data(), piece.size());
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) problem = failure("cannot read", errno);
-    if (got <= 0 || !take(std::string_view(piece.data(), static_cast<size_t>(got)))) break;
+    whole = got == 0;
+    if (got <= 0) break;
+    const std::string_view bytes(piece.data(), static_cast<size_t>(got));
+    digest.Add(bytes);
+    if (!take(bytes)) break;
   }
+  // Same file, size and time are not enough: the bytes read again must be the bytes read.
   if (problem.empty() && !(stampOf(file) == stamp)) problem = kChangedSinceRead;
+  if (problem.empty() && whole && stamp.digested && digest.Value() != stamp.digest) problem = kChangedSinceRead;
   close(file);
   return problem;
 }
@@ -347,46 +418,138 @@ std::string WriteProblem(const std::string& path) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) return std::string();
   if (S_ISDIR(st.st_mode)) return "is a folder, not a file";
-  if (!S_ISREG(st.st_mode)) return std::string();
+  if (!S_ISREG(st.st_mode) || NamesOpenStream(path)) return std::string();
+  if (access(path.c_str(), W_OK) != 0 && errno == EROFS) return "cannot replace: read-only file system";
   if (access(path.c_str(), W_OK) != 0 || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
     return "cannot replace: the file is read-only";
   }
   return std::string();
 }
 
+namespace {
+
+// Where a path reaches a process's descriptor links: which process and which descriptor.
+struct DescriptorLink {
+  bool found = false;
+  bool ours = false;    // a descriptor of this program, written through a copy of it
+  int descriptor = -1;  // -1: the link's name is no descriptor number
+};
+
+// The folder of a process's descriptor links as the system resolves it: /proc/<pid>/fd or
+// /proc/<pid>/task/<tid>/fd. Its entries are links only in name: opening one reopens the stream.
+bool isDescriptorFolder(const std::filesystem::path& folder, long& r_process) {
+  std::vector<std::string> parts;
+  for (const std::filesystem::path& part : folder) parts.push_back(part.string());
+  if ((parts.size() != 4 && parts.size() != 6) || parts[0] != "/" || parts[1] != "proc" || parts.back() != "fd" ||
+      (parts.size() == 6 && parts[3] != "task")) {
+    return false;
+  }
+  char* end = nullptr;
+  r_process = std::strtol(parts[2].c_str(), &end, 10);
+  return !parts[2].empty() && *end == '\0';
+}
+
+// Follows `path` link by link (folders resolved at each step) until it stands in a descriptor
+// folder, or ends at something that is no link.
+DescriptorLink descriptorLinkOf(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path at = FilePath(path);
+  for (int hop = 0; hop < 40; ++hop) {
+    const fs::path folder = fs::canonical(at.has_parent_path() ? at.parent_path() : fs::path("."), ec);
+    if (ec) return DescriptorLink();
+    long process = 0;
+    if (isDescriptorFolder(folder, process)) {
+      DescriptorLink link;
+      link.found = true;
+      link.ours = process == static_cast<long>(getpid());
+      const std::string leaf = at.filename().string();
+      char* end = nullptr;
+      const long number = std::strtol(leaf.c_str(), &end, 10);
+      if (!leaf.empty() && *end == '\0' && number >= 0 && number <= INT_MAX) link.descriptor = static_cast<int>(number);
+      return link;
+    }
+    struct stat st;
+    if (lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return DescriptorLink();
+    const fs::path target = fs::read_symlink(at, ec);
+    if (ec) return DescriptorLink();
+    at = target.is_absolute() ? target : folder / target;
+  }
+  return DescriptorLink();
+}
+
+}  // namespace
+
+bool NamesOpenStream(const std::string& path) { return descriptorLinkOf(path).found; }
+
+StopSignalsHeld::StopSignalsHeld() {
+  static_assert(sizeof(sigset_t) <= sizeof(previous_) && alignof(sigset_t) <= 8, "room for a signal set");
+  static const sigset_t stops = stopSignalSet();
+  pthread_sigmask(SIG_BLOCK, &stops, reinterpret_cast<sigset_t*>(previous_));
+}
+
+StopSignalsHeld::~StopSignalsHeld() { pthread_sigmask(SIG_SETMASK, reinterpret_cast<sigset_t*>(previous_), nullptr); }
+
 void RemoveTemporaryFilesOnSignals() {
   struct sigaction action = {};
   action.sa_handler = removeTemporaryAndStop;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  // One stop at a time: a second signal waits until the first has removed the file.
+  action.sa_mask = stopSignalSet();
+  for (int stop : stopSignals()) {
+    struct sigaction before = {};
+    // A signal the program was started ignoring (nohup's SIGHUP) stays ignored.
+    if (sigaction(stop, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    sigaction(stop, &action, nullptr);
+  }
+  std::signal(SIGXFSZ, SIG_IGN);
 }
 
 #endif
 
 namespace {
 
-// Writes and closes; a full disk often shows only at the close.
+// Writes and closes; a full disk often shows only at the close. Content that throws (runs out of
+// memory) still has the file closed.
 std::string writeAndClose(std::FILE* file, const FilePieces& content) {
   int writeError = 0;
-  const bool written = content([&](std::string_view piece) {
-    if (std::fwrite(piece.data(), 1, piece.size(), file) == piece.size()) return true;
-    writeError = errno;
-    return false;
-  });
+  bool written = false;
+  try {
+    written = content([&](std::string_view piece) {
+      if (std::fwrite(piece.data(), 1, piece.size(), file) == piece.size()) return true;
+      writeError = errno;
+      return false;
+    });
+  } catch (...) {
+    std::fclose(file);
+    throw;
+  }
   const bool closed = std::fclose(file) == 0;
   if (!written) return failure("cannot write", writeError);
   if (!closed) return failure("cannot write", errno);
   return std::string();
 }
 
-// A device or a pipe: written as it is. A pipe without a reader is refused rather than waited for.
+// A device, a pipe or a socket, or a stream reached through a descriptor link: written as it is.
+// A pipe without a reader is refused rather than waited for. One of the program's own descriptors
+// (/dev/stdout) is written through a copy of it, so the output lands where that stream stands and
+// appends when it appends; another process's is opened without truncating it, appending to a file.
 std::string writeDirectly(const std::string& path, const FilePieces& content) {
 #if defined(_WIN32)
   std::FILE* file = OpenFile(path, "wb");
 #else
-  const int handle = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-  if (handle >= 0) fcntl(handle, F_SETFL, fcntl(handle, F_GETFL) & ~O_NONBLOCK);
+  int handle = -1;
+  const DescriptorLink link = descriptorLinkOf(path);
+  if (link.found && link.ours) {
+    // What the program printed on that stream before goes first.
+    std::fflush(nullptr);
+    handle = link.descriptor >= 0 ? fcntl(link.descriptor, F_DUPFD_CLOEXEC, 0) : -1;
+    if (link.descriptor < 0) errno = EBADF;
+  } else {
+    struct stat st;
+    const bool regular = stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    handle = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | (regular ? O_APPEND : 0));
+    if (handle >= 0) fcntl(handle, F_SETFL, fcntl(handle, F_GETFL) & ~O_NONBLOCK);
+  }
   std::FILE* file = handle >= 0 ? fdopen(handle, "wb") : nullptr;
   if (file == nullptr && handle >= 0) close(handle);
 #endif
@@ -397,25 +560,50 @@ std::string writeDirectly(const std::string& path, const FilePieces& content) {
 }  // namespace
 
 std::filesystem::path ReplacedFile(const std::string& path) {
+  namespace fs = std::filesystem;
   std::error_code ec;
-  const std::filesystem::path given = FilePath(path);
-  if (!std::filesystem::is_symlink(std::filesystem::symlink_status(given, ec))) return given;
-  std::filesystem::path target = std::filesystem::weakly_canonical(given, ec);
-  return ec ? given : target;
+  const fs::path given = FilePath(path);
+  fs::path at = given;
+  // Followed one link at a time rather than resolved whole, so a link to a file not made yet (a
+  // dangling link) leads to that file instead of being taken for the file itself.
+  for (int hop = 0; fs::is_symlink(fs::symlink_status(at, ec)); ++hop) {
+    const fs::path target = fs::read_symlink(at, ec);
+    if (ec || hop == 40) return given;  // unreadable, or a loop: the system refuses the write itself
+    at = target.is_absolute() ? target : at.parent_path() / target;
+  }
+  if (at == given) return given;
+  const fs::path folder = fs::weakly_canonical(at.has_parent_path() ? at.parent_path() : fs::path("."), ec);
+  return ec ? at : folder / at.filename();
 }
 
-std::string WriteFileReplacing(const std::string& path, std::string_view bytes) {
-  return WriteFileReplacing(path, [bytes](const std::function<bool(std::string_view)>& put) { return put(bytes); });
+std::string WriteFileReplacing(const std::string& path, std::string_view bytes, bool replace) {
+  return WriteFileReplacing(
+      path, [bytes](const std::function<bool(std::string_view)>& put) { return put(bytes); }, replace);
 }
 
 bool WritesDirectly(const std::string& path) {
   std::error_code ec;
   const std::filesystem::file_status status = std::filesystem::status(FilePath(path), ec);
-  return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
-         !std::filesystem::is_directory(status);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+      !std::filesystem::is_directory(status)) {
+    return true;
+  }
+  return NamesOpenStream(path);
 }
 
-std::string WriteFileReplacing(const std::string& path, const FilePieces& content) {
+void SetPlacementCheck(PlacementCheck check) { placementCheck() = std::move(check); }
+
+namespace {
+
+// Why the finished write to `path`, meant for `replaced`, must not be put in place, or empty.
+std::string placementProblem(const std::string& path, const std::filesystem::path& replaced) {
+  if (ReplacedFile(path) != replaced) return "now leads to another file (changed while the result was written): not replaced";
+  return placementCheck() ? placementCheck()(path) : std::string();
+}
+
+}  // namespace
+
+std::string WriteFileReplacing(const std::string& path, const FilePieces& content, bool replace) {
   if (WritesDirectly(path)) return writeDirectly(path, content);
   if (std::string problem = WriteProblem(path); !problem.empty()) return problem;
 
@@ -445,11 +633,22 @@ std::string WriteFileReplacing(const std::string& path, const FilePieces& conten
     if (file == nullptr) close(handle);
 #endif
   }
-  std::string written = file != nullptr ? writeAndClose(file, content) : failure("cannot write", errno);
+  std::string written;
+  try {
+    written = file != nullptr ? writeAndClose(file, content) : failure("cannot write", errno);
+  } catch (...) {
+    // The content ran out of memory: the temporary goes as it does for any write that fails.
+    SignalsHeld held;
+    removeFile(temporary);
+    g_temporaryActive = 0;
+    throw;
+  }
   SignalsHeld held;
+  if (written.empty()) written = placementProblem(path, replaced);
   if (written.empty()) {
-    if (int renameError = renameOver(temporary, destination); renameError != 0)
-      written = failure("cannot replace", renameError);
+    const int renameError = replace ? renameOver(temporary, destination) : renameNew(temporary, destination);
+    if (renameError == EEXIST && !replace) written = "exists already: not replaced";
+    else if (renameError != 0) written = failure("cannot replace", renameError);
   }
   if (!written.empty()) removeFile(temporary);
   g_temporaryActive = 0;

@@ -1,5 +1,6 @@
 // Modifier contexts, the modifier stack and its pipeline evaluation, and the modifier's own
 // scene-file data.
+#include <new>
 #include <set>
 #include <string>
 
@@ -163,6 +164,10 @@ ObjectState DerivedObject::EvalPipeline(TimeValue t, INode* node, std::unique_pt
       if (mod == nullptr || !mod->IsEnabled() || skipped.count(k)) continue;
       try {
         mod->ModifyObject(t, *contexts_[size_t(k)], &os, node);
+      } catch (const std::bad_alloc&) {
+        // Running out of memory is no fault of the modifier, and evaluating again without it would
+        // hide it: the program that asked for the evaluation hears of it.
+        throw;
       } catch (const std::exception& e) {
         GetCOREInterface()->Report(describeFailure(mod, node, e.what()));
         failedAt = k;

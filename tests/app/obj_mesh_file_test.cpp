@@ -105,6 +105,10 @@ TEST(ObjRead, AcceptsEveryCornerFormAndRelativeIndices) {
   EXPECT_FALSE(m.FaceHasTexCoords(2));
   EXPECT_TRUE(m.FaceHasTexCoords(4));
   EXPECT_EQ(m.cornerTexCoord[m.faceStart[4] + 2], 2);
+  // Texture indices cost nothing until a face has them: the corners before are filled in with -1.
+  EXPECT_EQ(m.cornerTexCoord.size(), m.cornerVertex.size());
+  EXPECT_EQ(m.cornerTexCoord[m.faceStart[1] - 1], -1);
+  EXPECT_TRUE(parseOk("v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvn 0 0 1\nf 1 2 3\nf 1//1 2//1 3//1\n").cornerTexCoord.empty());
 }
 
 TEST(ObjRead, RelativeIndicesCountFromTheirOwnLine) {
@@ -411,7 +415,7 @@ std::vector<std::array<int, 5>> trianglesOf(const ObjMesh& m) {
   std::vector<std::array<int, 5>> out;
   ForEachTriangleInOrder(m, [&](int face, int c0, int c1, int c2) {
     out.push_back({face, m.cornerVertex[size_t(c0)], m.cornerVertex[size_t(c1)], m.cornerVertex[size_t(c2)],
-                   m.cornerTexCoord[size_t(c0)]});
+                   m.CornerTexCoord(size_t(c0))});
   });
   EXPECT_EQ(out.size(), TriangleCount(m));
   return out;
