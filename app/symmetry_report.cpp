@@ -6,15 +6,25 @@
 #include "symmetry/engine/vertex_pairing.h"
 
 SymmetryReport MeasureSymmetry(const std::vector<Point3>& positions, int axis, float offset, double tolerance) {
+  std::vector<int> partners(positions.size(), 0);
+  if (!positions.empty()) BuildPartnerTable(positions.data(), int(positions.size()), BuildMirrorMatrices(axis, offset), partners.data());
+  return MeasurePartners(positions, std::move(partners), axis, offset, tolerance);
+}
+
+SymmetryReport MeasurePartners(const std::vector<Point3>& positions, std::vector<int> partners, int axis, float offset,
+                               double tolerance) {
   SymmetryReport r;
   r.vertices = int(positions.size());
-  r.partners.assign(positions.size(), 0);
+  r.partners = std::move(partners);
   r.distances.assign(positions.size(), 0.0);
   if (positions.empty()) return r;
   MirrorMatrices m = BuildMirrorMatrices(axis, offset);
-  BuildPartnerTable(positions.data(), r.vertices, m, r.partners.data());
   for (int i = 0; i < r.vertices; ++i) {
     int p = r.partners[size_t(i)];
+    if (p < 0) {
+      ++r.unpairedVertices;
+      continue;
+    }
     Point3 reflected = positions[size_t(i)] * m.mirror;
     Point3 d = positions[size_t(p)] - reflected;
     double dist = std::sqrt(double(d.x) * d.x + double(d.y) * d.y + double(d.z) * d.z);
