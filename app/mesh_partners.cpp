@@ -67,8 +67,8 @@ MeshPartners FindMeshPartners(const ObjMesh& mesh, const PairingRequest& request
   r.partners = std::move(pairing.partners);
   r.unpaired = std::move(pairing.unsettled);
   r.shells = std::to_string(pairing.shells) + (pairing.shells == 1 ? " shell" : " shells") + ": " +
-             std::to_string(pairing.selfMirroredShells) + " mirrored in itself, " + std::to_string(pairing.mirroredShellPairs) +
-             " mirrored pair" + (pairing.mirroredShellPairs == 1 ? "" : "s");
+             std::to_string(pairing.selfMirroredShells) + " mirrored within itself, " + std::to_string(pairing.mirroredShellPairs) +
+             (pairing.mirroredShellPairs == 1 ? " pair" : " pairs") + " mirroring each other";
   if (pairing.faultyShells > 0) r.shells += ", " + std::to_string(pairing.faultyShells) + " with asymmetric connectivity";
   if (pairing.unmatchedShells > 0) r.shells += ", " + std::to_string(pairing.unmatchedShells) + " with no mirror image";
   r.ok = true;

@@ -134,7 +134,7 @@ int RunSymmetrizeCommand(const std::vector<std::string>& args, std::ostream& out
   times.Stop(3);
   if (!options.quiet) {
     err << "velomorph: " << name << " -> " << StreamName(options.out, false) << ": " << result.movedVertices << " of "
-        << positions.size() << " vertices moved, the largest move " << ShortestText(result.largestMove);
+        << positions.size() << " vertices moved, the largest move " << ShortestText(float(result.largestMove));
     if (options.pairing.kind == PairingKind::kTopology) err << " (" << found.shells << ")";
     err << "\n";
     if (!result.unpaired.empty()) {
