@@ -1,12 +1,20 @@
-// Half-edges by a counting sort of corners on their tail vertex: each vertex's outgoing half-edges
-// lie together, so a twin is found among the few leaving one vertex, never by a global search.
+// Half-edges paired through one open-addressing table of undirected edges: each half-edge is looked
+// up once, and the second half-edge to arrive at an edge finds its twin waiting there. A few random
+// memory accesses a corner, whatever the vertex order (exported meshes are often shuffled).
 #include "toolkit/half_edge_mesh.h"
 
+#include <cstdint>
 #include <string>
 
 namespace {
 
 std::string vertexName(int v) { return "vertex " + std::to_string(v + 1); }
+
+std::uint64_t spread(std::uint64_t x) {
+  x ^= x >> 31;
+  x *= 0x7fb5d329728ea185ull;
+  return x ^ (x >> 27);
+}
 
 }  // namespace
 
@@ -20,76 +28,89 @@ bool BuildHalfEdgeMesh(const int* faceStart, const int* cornerVertex, int faceCo
   m.cornerVertex = cornerVertex;
   const int corners = faceCount > 0 ? faceStart[faceCount] : 0;
   m.faceOf.resize(size_t(corners));
+  m.twin.assign(size_t(corners), -1);
+  m.valence.assign(size_t(vertexCount), 0);
 
-  // Which face each corner belongs to; a face using one vertex twice has no well-defined mirror.
-  std::vector<int> seenInFace(static_cast<size_t>(vertexCount), -1);
   for (int f = 0; f < faceCount; ++f) {
-    if (faceStart[f + 1] - faceStart[f] < 3) {
+    const int begin = faceStart[f], end = faceStart[f + 1];
+    if (end - begin < 3) {
       r_error = "face " + std::to_string(f + 1) + " has fewer than three corners";
       return false;
     }
-    for (int h = faceStart[f]; h < faceStart[f + 1]; ++h) {
+    for (int h = begin; h < end; ++h) {
       const int v = cornerVertex[h];
       if (v < 0 || v >= vertexCount) {
         r_error = "face " + std::to_string(f + 1) + " names a vertex outside the mesh";
         return false;
       }
-      if (seenInFace[size_t(v)] == f) {
-        r_error = "face " + std::to_string(f + 1) + " is degenerate: it uses " + vertexName(v) + " twice";
-        return false;
+      // A face using one vertex twice has no well-defined mirror image.
+      for (int c = begin; c < h; ++c) {
+        if (cornerVertex[c] == v) {
+          r_error = "face " + std::to_string(f + 1) + " is degenerate: it uses " + vertexName(v) + " twice";
+          return false;
+        }
       }
-      seenInFace[size_t(v)] = f;
       m.faceOf[size_t(h)] = f;
+      ++m.valence[size_t(v)];
     }
   }
 
-  // Outgoing half-edges grouped by tail vertex.
-  std::vector<int> outStart(size_t(vertexCount) + 1, 0);
-  for (int h = 0; h < corners; ++h) ++outStart[size_t(cornerVertex[h]) + 1];
+  // A mesh has at most as many edges as corners (about half as many when closed): a table of more
+  // slots than corners never fills.
+  size_t capacity = 16;
+  while (capacity <= size_t(corners)) capacity *= 2;
+  // Per slot: the edge's two vertices (lower first) and the half-edge that arrived first, -1 once
+  // its twin has come too.
+  struct Slot {
+    std::uint64_t key = ~std::uint64_t(0);
+    int first = -1;
+  };
+  std::vector<Slot> slots(capacity);
+  const size_t mask = capacity - 1;
+  auto keyOf = [&](int h) {
+    const int a = cornerVertex[h], b = m.Head(h);
+    return a < b ? (std::uint64_t(a) << 32 | std::uint64_t(b)) : (std::uint64_t(b) << 32 | std::uint64_t(a));
+  };
+  // The table is far larger than the caches: each lookup is fetched well ahead of its turn.
+  constexpr int kAhead = 16;
+  for (int h = 0; h < corners; ++h) {
+    if (h + kAhead < corners) __builtin_prefetch(&slots[size_t(spread(keyOf(h + kAhead))) & mask], 1);
+    const std::uint64_t key = keyOf(h);
+    size_t slot = size_t(spread(key)) & mask;
+    while (slots[slot].key != key && slots[slot].key != ~std::uint64_t(0)) slot = (slot + 1) & mask;
+    if (slots[slot].key != key) {
+      slots[slot].key = key;
+      slots[slot].first = h;
+      continue;
+    }
+    const int other = slots[slot].first;
+    const int a = cornerVertex[h];
+    if (other < 0) {
+      r_error = "the edge from " + vertexName(a) + " to " + std::to_string(m.Head(h) + 1) + " has more than two faces (face " +
+                std::to_string(m.faceOf[size_t(h)] + 1) + " is the third): the mesh is not manifold there";
+      return false;
+    }
+    if (cornerVertex[other] == a) {
+      r_error = "faces " + std::to_string(m.faceOf[size_t(other)] + 1) + " and " + std::to_string(m.faceOf[size_t(h)] + 1) +
+                " both run from " + vertexName(a) + " to " + std::to_string(m.Head(h) + 1) +
+                ": their orientations disagree (or the edge has a third face)";
+      return false;
+    }
+    m.twin[size_t(h)] = other;
+    m.twin[size_t(other)] = h;
+    slots[slot].first = -1;
+  }
+
   for (int v = 0; v < vertexCount; ++v) {
-    if (outStart[size_t(v) + 1] == 0) {
+    if (m.valence[size_t(v)] == 0) {
       r_error = vertexName(v) + " is isolated: no face uses it";
       return false;
     }
-    outStart[size_t(v) + 1] += outStart[size_t(v)];
   }
-  std::vector<int> out(static_cast<size_t>(corners));
-  {
-    std::vector<int> fill(outStart.begin(), outStart.end() - 1);
-    for (int h = 0; h < corners; ++h) out[size_t(fill[size_t(cornerVertex[h])]++)] = h;
-  }
-
-  // For each vertex a: note the half-edge a->b under b, then the twin of each half-edge x->a that
-  // ends at a (the one before an outgoing half-edge in its face) is the noted a->x.
-  m.twin.assign(size_t(corners), -1);
-  m.valence.assign(size_t(vertexCount), 0);
-  std::vector<int> noteOwner(static_cast<size_t>(vertexCount), -1);
-  std::vector<int> noted(static_cast<size_t>(vertexCount), -1);
-  for (int a = 0; a < vertexCount; ++a) {
-    for (int k = outStart[size_t(a)]; k < outStart[size_t(a) + 1]; ++k) {
-      const int h = out[size_t(k)];
-      const int b = m.Head(h);
-      if (noteOwner[size_t(b)] == a) {
-        r_error = "the edge from " + vertexName(a) + " to " + std::to_string(b + 1) + " is used in one direction by faces " +
-                  std::to_string(m.faceOf[size_t(noted[size_t(b)])] + 1) + " and " + std::to_string(m.faceOf[size_t(h)] + 1) +
-                  ": more than two faces share it, or their orientations disagree";
-        return false;
-      }
-      noteOwner[size_t(b)] = a;
-      noted[size_t(b)] = h;
-    }
-    m.valence[size_t(a)] = outStart[size_t(a) + 1] - outStart[size_t(a)];
-    for (int k = outStart[size_t(a)]; k < outStart[size_t(a) + 1]; ++k) {
-      const int h = out[size_t(k)];
-      const int f = m.faceOf[size_t(h)];
-      const int in = h == faceStart[f] ? faceStart[f + 1] - 1 : h - 1;
-      const int x = cornerVertex[in];
-      if (noteOwner[size_t(x)] == a) {
-        m.twin[size_t(in)] = noted[size_t(x)];
-      } else {
-        ++m.valence[size_t(a)];  // a neighbour reached only by an edge into a: a boundary edge
-      }
-    }
+  // valence so far counts the edges leaving each vertex; a boundary edge into a vertex adds one more
+  // neighbour.
+  for (int h = 0; h < corners; ++h) {
+    if (m.twin[size_t(h)] < 0) ++m.valence[size_t(m.Head(h))];
   }
   return true;
 }

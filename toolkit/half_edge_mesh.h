@@ -27,10 +27,11 @@ struct HalfEdgeMesh {
   std::vector<int> valence;  // per vertex: how many vertices share an edge with it
 
   int FaceSize(int f) const { return faceStart[f + 1] - faceStart[f]; }
-  // The half-edge at corner j of face f, j taken modulo the face's size.
+  // The half-edge at corner j of face f, j taken modulo the face's size; j must lie in [-k, 2k) for
+  // a face of k corners (no division on the walk's hot path).
   int HalfEdge(int f, int j) const {
     const int k = FaceSize(f);
-    return faceStart[f] + ((j % k) + k) % k;
+    return faceStart[f] + (j < 0 ? j + k : j >= k ? j - k : j);
   }
   int Tail(int h) const { return cornerVertex[h]; }
   int Head(int h) const {

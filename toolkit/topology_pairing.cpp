@@ -96,8 +96,15 @@ struct MapBuffer {
     contested.assign(size_t(vertices), 0);
   }
   void Clear() {
-    for (int f : touchedFaces) faceImage[size_t(f)] = -1;
-    for (int v : touchedVertices) vertexImage[size_t(v)] = -1, contested[size_t(v)] = 0;
+    // Past a quarter of the table a sweep of the whole is quicker than visiting each entry.
+    if (touchedFaces.size() * 4 > faceImage.size()) std::fill(faceImage.begin(), faceImage.end(), -1);
+    else for (int f : touchedFaces) faceImage[size_t(f)] = -1;
+    if (touchedVertices.size() * 4 > vertexImage.size()) {
+      std::fill(vertexImage.begin(), vertexImage.end(), -1);
+      std::fill(contested.begin(), contested.end(), 0);
+    } else {
+      for (int v : touchedVertices) vertexImage[size_t(v)] = -1, contested[size_t(v)] = 0;
+    }
     touchedFaces.clear();
     touchedVertices.clear();
     score = 0;
@@ -197,6 +204,14 @@ class Pairer {
     }
     shellFaces_ = std::move(queue);
     r_.shells = shellCount_;
+    if (shellCount_ == 1) {
+      // One shell: its faces and vertices in mesh order, read straight through.
+      for (int f = 0; f < m_.faceCount; ++f) shellFaces_[size_t(f)] = f;
+      shellVertexStart_ = {0, m_.vertexCount};
+      shellVertices_.resize(size_t(m_.vertexCount));
+      for (int v = 0; v < m_.vertexCount; ++v) shellVertices_[size_t(v)] = v;
+      return;
+    }
     std::vector<int> shellOfVertex(static_cast<size_t>(m_.vertexCount), 0);
     for (int f = 0; f < m_.faceCount; ++f) {
       for (int h = m_.faceStart[f]; h < m_.faceStart[f + 1]; ++h) shellOfVertex[size_t(m_.cornerVertex[h])] = shellOfFace_[size_t(f)];
@@ -212,7 +227,13 @@ class Pairer {
   // A face's kind: its size, boundary edges and corner valences, unchanged by a mirror map.
   void faceKinds() {
     kind_.resize(size_t(m_.faceCount));
+    // Valences are gathered from all over the vertex table (exported meshes are shuffled): each is
+    // fetched well ahead of its turn.
+    constexpr int kAhead = 64;
+    const int corners = m_.faceCount > 0 ? m_.faceStart[m_.faceCount] : 0;
     for (int f = 0; f < m_.faceCount; ++f) {
+      const int ahead = m_.faceStart[f] + kAhead;
+      if (ahead < corners) __builtin_prefetch(&m_.valence[size_t(m_.cornerVertex[ahead])]);
       std::uint64_t corners = 0;
       int boundary = 0;
       for (int h = m_.faceStart[f]; h < m_.faceStart[f + 1]; ++h) {
@@ -313,12 +334,15 @@ class Pairer {
   std::vector<Seed> seedsFromKinds(int a, int b) const {
     constexpr int kAnchors = 3, kKindsTried = 8;
     constexpr size_t kSeedsPerAnchor = 16;
+    // A common kind makes a poor anchor: every like face is a candidate. Past the rarest kind only
+    // the uncommon ones are tried.
+    constexpr int kCommonKind = 256;
     KindTable kindsOfA;
     for (int i = shellFaceStart_[size_t(a)]; i < shellFaceStart_[size_t(a) + 1]; ++i) kindsOfA.Add(kind_[size_t(shellFaces_[size_t(i)])], shellFaces_[size_t(i)]);
     std::vector<Seed> seeds;
     int anchors = 0, tried = 0;
     for (const KindTable::Entry& kind : kindsOfA.Rarest()) {
-      if (anchors == kAnchors || tried == kKindsTried) break;
+      if (anchors == kAnchors || tried == kKindsTried || (anchors > 0 && kind.count > kCommonKind)) break;
       ++tried;
       const int f = kind.firstFace;
       const Point3 image = mirrored(faceCentroid(f));
@@ -335,8 +359,12 @@ class Pairer {
       }
       if (these.empty()) continue;
       ++anchors;
-      std::sort(these.begin(), these.end(), [](const Seed& x, const Seed& y) { return x.distance < y.distance; });
-      if (these.size() > kSeedsPerAnchor) these.resize(kSeedsPerAnchor);
+      auto nearer = [](const Seed& x, const Seed& y) { return x.distance < y.distance; };
+      if (these.size() > kSeedsPerAnchor) {
+        std::nth_element(these.begin(), these.begin() + kSeedsPerAnchor, these.end(), nearer);
+        these.resize(kSeedsPerAnchor);
+      }
+      std::sort(these.begin(), these.end(), nearer);
       seeds.insert(seeds.end(), these.begin(), these.end());
     }
     std::stable_sort(seeds.begin(), seeds.end(), [](const Seed& x, const Seed& y) { return x.distance < y.distance; });
@@ -380,9 +408,10 @@ class Pairer {
     return false;
   }
 
-  // Maps f to g (and g to f) with corner j of either going to corner (s - j) of the other.
-  bool mapFace(MapBuffer& b, int f, int g, int s) {
-    const int k = m_.FaceSize(f);
+  // Maps f to g (and g to f) with corner j of either going to corner (s - j) of the other, and queues
+  // f; its vertices are settled when it comes off the queue. Meanwhile what that will read is
+  // fetched: the walk jumps about the face and vertex tables.
+  void mapFace(MapBuffer& b, int f, int g, int s) {
     b.faceImage[size_t(f)] = g;
     b.faceShift[size_t(f)] = s;
     b.touchedFaces.push_back(f);
@@ -392,6 +421,15 @@ class Pairer {
       b.touchedFaces.push_back(g);
     }
     queue_.push_back(f);
+    for (int x : {f, g}) {
+      __builtin_prefetch(&m_.twin[size_t(m_.faceStart[x])]);
+      __builtin_prefetch(&m_.cornerVertex[m_.faceStart[x]]);
+    }
+  }
+
+  // The vertex images face f's mapping gives; false when one contradicts an earlier one.
+  bool mapVertices(MapBuffer& b, int f) {
+    const int g = b.faceImage[size_t(f)], s = b.faceShift[size_t(f)], k = m_.FaceSize(f);
     bool agreed = true;
     for (int j = 0; j < k; ++j) {
       const int v = m_.cornerVertex[m_.faceStart[f] + j];
@@ -402,18 +440,32 @@ class Pairer {
     return agreed;
   }
 
-  // Strict: stops at the first contradiction or once the score passes `bound`. Tolerant: counts
+  void prefetchVertices(const MapBuffer& b, int f) {
+    for (int x : {f, b.faceImage[size_t(f)]}) {
+      for (int h = m_.faceStart[x]; h < m_.faceStart[x + 1]; ++h) {
+        const int v = m_.cornerVertex[h];
+        __builtin_prefetch(&b.vertexImage[size_t(v)], 1);
+        __builtin_prefetch(&p_[v]);
+      }
+    }
+  }
+
+  // Strict: stops at the first contradiction or once the score reaches `bound`. Tolerant: counts
   // contradictions and goes around them (an edge that contradicts is not crossed).
   WalkResult walk(MapBuffer& b, const Seed& seed, double bound, bool tolerant) {
+    constexpr size_t kAhead = 8;
     WalkResult r;
     queue_.clear();
     if (m_.FaceSize(seed.f) != m_.FaceSize(seed.g)) return r;
-    if (!mapFace(b, seed.f, seed.g, seed.s)) {
-      ++r.conflicts;
-      if (!tolerant) return r;
-    }
+    mapFace(b, seed.f, seed.g, seed.s);
     for (size_t q = 0; q < queue_.size(); ++q) {
+      if (q + kAhead < queue_.size()) prefetchVertices(b, queue_[q + kAhead]);
       const int f = queue_[q];
+      if (!mapVertices(b, f)) {
+        ++r.conflicts;
+        if (!tolerant) return r;
+      }
+      if (!tolerant && b.score >= bound) return r;
       const int g = b.faceImage[size_t(f)], s = b.faceShift[size_t(f)], k = m_.FaceSize(f);
       for (int j = 0; j < k; ++j) {
         const int t = m_.twin[size_t(m_.faceStart[f] + j)];
@@ -427,10 +479,10 @@ class Pairer {
           if (m_.FaceSize(fi) != kt) {
             fits = false;
           } else {
-            const int st = ((t - m_.faceStart[ft]) + (ti - m_.faceStart[fi]) + 1) % kt;
+            int st = (t - m_.faceStart[ft]) + (ti - m_.faceStart[fi]) + 1;
+            while (st >= kt) st -= kt;
             if (b.faceImage[size_t(ft)] < 0 && b.faceImage[size_t(fi)] < 0) {
-              fits = mapFace(b, ft, fi, st);
-              if (!tolerant && b.score > bound) return r;
+              mapFace(b, ft, fi, st);
             } else {
               fits = b.faceImage[size_t(ft)] == fi && b.faceShift[size_t(ft)] == st;
             }
@@ -442,7 +494,7 @@ class Pairer {
         }
       }
     }
-    r.complete = r.conflicts == 0;
+    r.complete = r.conflicts == 0 && b.score < bound;
     return r;
   }
 
@@ -506,6 +558,8 @@ class Pairer {
     double bestScore = 1e300;
     bool found = false;
     for (const Seed& seed : seeds) {
+      // A seed the best map already holds would only make that map again.
+      if (found && best_.faceImage[size_t(seed.f)] == seed.g && best_.faceShift[size_t(seed.f)] == seed.s) continue;
       trial_.Clear();
       if (walk(trial_, seed, bestScore, false).complete && trial_.score < bestScore) {
         bestScore = trial_.score;

@@ -140,7 +140,7 @@ TEST_F(TopologyCommands, MeshesTopologyCannotPairAreRefusedNamingTheFaultWithNot
     const char* obj;
     const char* says;
   } cases[] = {
-      {"f 1 2 3 4\nf 1 4 6 5\nf 1 4 3\n", "more than two faces share it"},
+      {"f 1 2 3 4\nf 1 4 6 5\nf 1 4 3\n", "has more than two faces (face 3 is the third)"},
       {"f 1 2 3 4\nf 1 4 6\n", "vertex 5 is isolated"},
       {"f 1 2 3 3\nf 1 4 6 5\n", "face 1 is degenerate: it uses vertex 3 twice"},
   };
