@@ -4,8 +4,11 @@
 // exact and with noise of 30% of the mean edge length.
 //
 //   topology_bench [--sizes 100000,1000000] [--runs N] [--velomorph PROGRAM]
+//   topology_bench --write-corpus DIR
 //
-// Each figure is the median of N runs (default 5).
+// Each figure is the median of N runs (default 5). --write-corpus writes the test corpus instead,
+// for peer tools (bench/blender_topology_mirror.py): per mesh NAME.obj and NAME.truth (each
+// vertex's partner, 1-based, one a line), and index.txt (file name, a tab, the mesh's name).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -53,7 +56,26 @@ double phase(const std::string& err, const std::string& name) {
 
 }  // namespace
 
+// The corpus as files; symmetric meshes first (s0, s1, ...), then the others (a0, ...).
+int writeCorpus(const fs::path& folder) {
+  fs::create_directories(folder);
+  std::ofstream index(folder / "index.txt");
+  auto write = [&](const std::vector<CorpusMesh>& meshes, const std::string& prefix) {
+    for (size_t i = 0; i < meshes.size(); ++i) {
+      const std::string name = prefix + std::to_string(i);
+      std::ofstream(folder / (name + ".obj")) << CorpusObjText(meshes[i]);
+      std::ofstream truth(folder / (name + ".truth"));
+      for (int p : meshes[i].truth) truth << p + 1 << "\n";
+      index << name << "\t" << meshes[i].name << "\n";
+    }
+  };
+  write(SymmetricCorpus(), "s");
+  write(AsymmetricCorpus(), "a");
+  return index ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--write-corpus") return writeCorpus(argv[2]);
   std::vector<int> sizes = {100000, 1000000};
   int runs = 5;
   std::string velomorph = std::string(VELOMORPH_BIN_DIR) + "/velomorph";
