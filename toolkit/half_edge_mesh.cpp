@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <string>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -31,6 +33,7 @@ bool BuildHalfEdgeMesh(const int* faceStart, const int* cornerVertex, int faceCo
   m.twin.assign(size_t(corners), -1);
   m.valence.assign(size_t(vertexCount), 0);
 
+  // Faces are checked first: the edge table below trusts every corner to name a vertex of the mesh.
   for (int f = 0; f < faceCount; ++f) {
     const int begin = faceStart[f], end = faceStart[f + 1];
     if (end - begin < 3) {
@@ -51,9 +54,25 @@ bool BuildHalfEdgeMesh(const int* faceStart, const int* cornerVertex, int faceCo
         }
       }
       m.faceOf[size_t(h)] = f;
-      ++m.valence[size_t(v)];
     }
   }
+  // Each vertex's outgoing edges are counted on a second thread while the edges are paired here:
+  // both passes wait on memory far more than they compute.
+  auto countValences = [&m, cornerVertex, corners] {
+    for (int h = 0; h < corners; ++h) ++m.valence[size_t(cornerVertex[h])];
+  };
+  std::thread counter;
+  try {
+    counter = std::thread(countValences);
+  } catch (const std::system_error&) {
+    countValences();
+  }
+  struct JoinAtExit {
+    std::thread& t;
+    ~JoinAtExit() {
+      if (t.joinable()) t.join();
+    }
+  } joinAtExit{counter};
 
   // A mesh has at most as many edges as corners (about half as many when closed): a table of more
   // slots than corners never fills.
@@ -101,6 +120,7 @@ bool BuildHalfEdgeMesh(const int* faceStart, const int* cornerVertex, int faceCo
     slots[slot].first = -1;
   }
 
+  if (counter.joinable()) counter.join();
   for (int v = 0; v < vertexCount; ++v) {
     if (m.valence[size_t(v)] == 0) {
       r_error = vertexName(v) + " is isolated: no face uses it";

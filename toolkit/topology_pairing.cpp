@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -122,8 +124,21 @@ class Pairer {
 
   TopologyPairing Run() {
     r_.partners.assign(size_t(m_.vertexCount), -1);
+    // The face kinds and the shells read the mesh apart from each other: two threads.
+    std::thread kinds;
+    try {
+      kinds = std::thread([this] { faceKinds(); });
+    } catch (const std::system_error&) {
+      faceKinds();
+    }
+    struct JoinAtExit {
+      std::thread& t;
+      ~JoinAtExit() {
+        if (t.joinable()) t.join();
+      }
+    } joinAtExit{kinds};
     findShells();
-    faceKinds();
+    if (kinds.joinable()) kinds.join();
     trial_.Init(m_.faceCount, m_.vertexCount);
     best_.Init(m_.faceCount, m_.vertexCount);
     int seededShell = -1;
