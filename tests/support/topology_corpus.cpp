@@ -314,7 +314,7 @@ std::string CorpusObjText(const CorpusMesh& mesh) {
   text.reserve(mesh.positions.size() * 40 + mesh.cornerVertex.size() * 8);
   char line[96];
   for (const Point3& p : mesh.positions) {
-    std::snprintf(line, sizeof(line), "v %.9g %.9g %.9g\n", double(p.x), double(p.y), double(p.z));
+    std::snprintf(line, sizeof(line), "v %.6f %.6f %.6f\n", double(p.x), double(p.y), double(p.z));
     text += line;
   }
   for (int f = 0; f < mesh.FaceCount(); ++f) {

@@ -32,5 +32,5 @@ std::vector<CorpusMesh> AsymmetricCorpus();
 // A symmetric quad grid of about `vertices` vertices, bumped, vertex order shuffled (benchmarks).
 CorpusMesh LargeGrid(int vertices, Pose pose);
 
-// As an OBJ file: `v` lines with 9 significant digits, then `f` lines.
+// As an OBJ file, as exporters write one: `v` lines with six decimals, then `f` lines.
 std::string CorpusObjText(const CorpusMesh& mesh);
