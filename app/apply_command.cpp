@@ -13,15 +13,18 @@
 #include "exit_codes.h"
 #include "file_bytes.h"
 #include "host_mesh_builder.h"
+#include "mesh_partners.h"
 #include "modstack.h"
 #include "obj_mesh_file.h"
 #include "parameter_options.h"
+#include "partner_handover.h"
 #include "phase_times.h"
 #include "progress_line.h"
 #include "run_files.h"
 #include "scene_io.h"
 #include "selection_file.h"
 #include "symmetry_scene.h"
+#include "symmetry/engine/vertex_pairing.h"
 
 namespace {
 
@@ -49,6 +52,9 @@ const char kHelp[] =
     "  --asymmetry-type local|surface, --uv-dominance u|v, --normalize-frames\n"
     "                                 how the asymmetry is carried (with --asymmetry)\n"
     "  --set NAME=VALUE               any parameter by its internal name (velomorph info lists them)\n"
+    "  --pairing position|topology    how the modifier pairs BASE's vertices: nearest the mirror images, its\n"
+    "                                 own way (default), or from BASE's connectivity, handed to it (--as mesh|poly)\n"
+    "  --seed-edge A,B                topology: start from the edge A-B (1-based), one that is its own mirror image\n"
     "  --save-scene FILE.vms          save the evaluated scene, caches included\n"
     "  --timings                      one line per phase on standard error: timing <phase> <seconds>\n"
     "  --quiet                        no summary line per input\n"
@@ -69,6 +75,8 @@ struct ApplyOptions {
   std::string selectionOut;
   std::string asymmetry;
   std::string saveScene;
+  PairingKind pairing = PairingKind::kPosition;
+  int seedA = -1, seedB = -1;
   bool timings = false;
   bool quiet = false;
   ParameterSettings settings;
@@ -81,6 +89,7 @@ const std::vector<std::string> kPhaseNames = {"read", "pair-and-apply", "apply-a
 std::vector<OptionForm> optionForms() {
   std::vector<OptionForm> forms = {
       {"--target"}, {"--input", OptionForm::kList, true}, {"--out"}, {"--out-dir"}, {"--as"}, {"--selection"},
+      {"--pairing"}, {"--seed-edge"},
       {"--base-selection"}, {"--selection-out"}, {"--asymmetry"}, {"--save-scene"},
       {"--timings", OptionForm::kFlag}, {"--quiet", OptionForm::kFlag}};
   for (const OptionForm& s : ParameterOptionForms({"--operation", "--axis", "--offset", "--direction", "--align-center",
@@ -142,7 +151,16 @@ ApplyOptions parseOptions(const CommandWords& words) {
     } else if (a == "--timings") o.timings = true;
     else if (a == "--quiet") o.quiet = true;
     else if (a == "--save-scene") o.saveScene = given.value();
+    else if (a == "--pairing") {
+      if (!ParsePairingKind(given.value(), o.pairing)) throw UsageError{"--pairing takes position|topology, not '" + given.value() + "'"};
+    } else if (a == "--seed-edge") {
+      if (!ParseSeedEdge(given.value(), o.seedA, o.seedB))
+        throw UsageError{"--seed-edge takes two vertex numbers A,B (from 1), not '" + given.value() + "'"};
+    }
   }
+  if (o.seedA >= 0 && o.pairing != PairingKind::kTopology) throw UsageError{"--seed-edge starts topology pairing: give --pairing topology as well"};
+  // A patch's tangent vectors are paired with its vertices by position, in the modifier alone.
+  if (o.pairing == PairingKind::kTopology && o.kind == MeshKind::Patch) throw UsageError{"--pairing topology pairs mesh vertices: use --as mesh or --as poly"};
   if (o.target.empty()) throw UsageError{"--target BASE.obj is required"};
   if (o.inputs.empty()) throw UsageError{"--input IN.obj is required"};
   if (o.out.empty() == o.outDir.empty()) throw UsageError{"give exactly one of --out OUT.obj and --out-dir DIR"};
@@ -191,6 +209,7 @@ struct SharedInputs {
   ObjMesh base;  // until the target object is built
   size_t baseVertexCount = 0;
   PositionsView basePositions;  // the target object's, for each input's summary
+  std::vector<int> partners;    // --pairing topology: what the modifier is handed for each node
   std::vector<float> selection;
   std::vector<float> baseSelection;
   ObjMesh asymmetry;
@@ -258,6 +277,41 @@ bool readSharedInputs(const ApplyOptions& options, SharedInputs& r_shared, Outco
   return true;
 }
 
+// The partners the modifier is handed for --pairing topology, for the plane the parameters name. A
+// vertex the connectivity could not settle keeps the modifier's own partner, and the run says which.
+int pairByTopology(const ApplyOptions& options, SharedInputs& shared, IParamBlock2* params, ProgressLine& progress,
+                   Outcome& outcome) {
+  constexpr int kUpdateResultParam = 2;
+  if (params->GetInt(kUpdateResultParam) == 0) {
+    progress.Say("velomorph apply: --pairing topology hands the modifier partners to hold: it needs updateResult "
+                 "(Cache Target) on, not --set updateResult=0");
+    return kExitUsage;
+  }
+  PairingRequest request;
+  request.kind = PairingKind::kTopology;
+  request.axis = params->GetInt(kMirrorAxisParam);
+  request.offset = params->GetFloat(kAxisOffsetParam);
+  request.seedA = options.seedA;
+  request.seedB = options.seedB;
+  progress.Show("pairing " + StreamName(options.target, true) + " by topology");
+  MeshPartners found = FindMeshPartners(shared.base, request, StreamName(options.target, true));
+  if (!found.ok) {
+    outcome.Fail(kExitUnreadable, found.error);
+    return outcome.exitCode();
+  }
+  if (!found.unpaired.empty()) {
+    std::vector<int> nearest(found.partners.size(), 0);
+    BuildPartnerTable(shared.base.positions.data(), int(nearest.size()), BuildMirrorMatrices(request.axis, request.offset),
+                      nearest.data());
+    for (int v : found.unpaired) found.partners[size_t(v)] = nearest[size_t(v)];
+    progress.Say("velomorph: warning: " + StreamName(options.target, true) + ": " + std::to_string(found.unpaired.size()) +
+                 " vertices could not be paired by topology and keep the partner nearest their mirror image: " +
+                 VertexListText(found.unpaired));
+  }
+  shared.partners = std::move(found.partners);
+  return kExitOk;
+}
+
 // The target node, the asymmetry node and the parameters. Returns the exit code to stop with, or kExitOk.
 int setUpScene(const ApplyOptions& options, SharedInputs& shared, SymmetryScene& scene, ProgressLine& progress,
                Outcome& outcome) {
@@ -272,9 +326,6 @@ int setUpScene(const ApplyOptions& options, SharedInputs& shared, SymmetryScene&
     outcome.Fail(kExitUnreadable, StreamName(options.target, true) + ": " + error);
     return outcome.exitCode();
   }
-  // From here on the host object is the base. (Moved out, not assigned over: assigning would keep
-  // the file's bytes.)
-  { ObjMesh done = std::move(shared.base); }
   shared.baseVertexCount = size_t(ObjectVertexCount(targetObject));
   if (!shared.baseSelection.empty()) ApplyVertexSelection(targetObject, shared.baseSelection);
   shared.basePositions = ObjectPositionsView(targetObject);
@@ -289,6 +340,12 @@ int setUpScene(const ApplyOptions& options, SharedInputs& shared, SymmetryScene&
     progress.Say("velomorph apply: " + error);
     return kExitUsage;
   }
+  if (options.pairing == PairingKind::kTopology) {
+    if (int stop = pairByTopology(options, shared, scene.params(), progress, outcome); stop != kExitOk) return stop;
+  }
+  // From here on the host object is the base. (Moved out, not assigned over: assigning would keep
+  // the file's bytes.)
+  { ObjMesh done = std::move(shared.base); }
   return kExitOk;
 }
 
@@ -413,6 +470,12 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
     if (keepNodes || sharedNode == nullptr) {
       node = scene.AddInput(NodeNameForFile(path), obj);
       if (!keepNodes) sharedNode = node;
+      if (!shared.partners.empty() &&
+          !HandPartnersToModifier(scene.modifier(), node, shared.basePositions, shared.partners,
+                                  scene.params()->GetInt(kMirrorAxisParam), error)) {
+        outcome.Fail(kExitModifierFailed, name + ": " + error);
+        continue;
+      }
     } else {
       // The next input under the same stack; its result is computed afresh, not replayed.
       node = sharedNode;

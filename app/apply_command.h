@@ -5,7 +5,8 @@
 //     [--align-center on|off] [--as mesh|poly|patch] [--selection FILE] [--base-selection FILE]
 //     [--invert-base-selection] [--carry-selection] [--selection-only] [--selection-out FILE]
 //     [--asymmetry ASYM.obj] [--asymmetry-type local|surface] [--uv-dominance u|v]
-//     [--normalize-frames] [--set NAME=VALUE]... [--timings] [--quiet] [--save-scene FILE.vms]
+//     [--normalize-frames] [--set NAME=VALUE]... [--pairing position|topology] [--seed-edge A,B]
+//     [--timings] [--quiet] [--save-scene FILE.vms]
 //
 // --save-scene saves the evaluated scene (base, inputs, the modifier and its node caches). Each
 // input gets one summary line on standard error (--quiet leaves them out): the side written, the

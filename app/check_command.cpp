@@ -8,6 +8,7 @@
 #include "command_options.h"
 #include "exit_codes.h"
 #include "file_bytes.h"
+#include "mesh_partners.h"
 #include "obj_mesh_file.h"
 #include "phase_times.h"
 #include "printable_text.h"
@@ -20,19 +21,25 @@ namespace {
 const char kHelp[] =
     "usage: velomorph check --target BASE.obj [options]\n"
     "How symmetric a base mesh is: pairs every vertex with the one nearest its mirror image, as the\n"
-    "modifier does, and reports how far each partner lies from that image.\n"
+    "modifier does (or by the mesh's connectivity), and reports how far each partner lies from that image.\n"
     "\n"
     "  --target BASE.obj     the mesh to check (\"-\": standard input)\n"
     "  --axis x|y|z          the mirror axis (default x)\n"
     "  --offset F            the plane lies at axis = F (default 0)\n"
     "  --tolerance T         how far a partner may lie from the mirror image (default 0.0001)\n"
+    "  --pairing position|topology\n"
+    "                        partners nearest the mirror images (default), or from the connectivity:\n"
+    "                        then the vertices that could not be paired are reported and drawn too\n"
+    "  --seed-edge A,B       topology: start from the edge A-B (1-based), one that is its own mirror image\n"
+    "  --partners-out FILE   one line per vertex: its partner's 1-based number (its own on the plane), 0 for none\n"
     "  --json                the counts as one JSON object on standard output\n"
     "  --svg FILE            draw the mesh across the plane, the vertices beyond T marked by side\n"
     "                        (\"-\": standard output; the report then goes to standard error)\n"
     "  --timings             one line per phase on standard error: timing <read|pair|write> <seconds>\n"
     "  -h, --help            this help\n"
     "\n"
-    "Exit codes: 0 symmetric within T, 1 not, 2 usage, 3 unreadable file, 6 the picture could not be written.\n";
+    "Exit codes: 0 symmetric within T (every vertex paired), 1 not, 2 usage, 3 unreadable file or a mesh\n"
+    "topology cannot pair, 6 the picture or partners could not be written.\n";
 
 constexpr size_t kMostDrawnVertices = 20000;
 constexpr size_t kMostMarkedVertices = 5000;
@@ -67,6 +74,9 @@ std::string jsonString(const std::string& s) {
 struct CheckOptions {
   std::string target;
   std::string svg;
+  std::string partnersOut;
+  PairingKind pairing = PairingKind::kPosition;
+  int seedA = -1, seedB = -1;
   int axis = 0;
   float offset = 0.0f;
   std::string offsetText = "0";
@@ -84,7 +94,13 @@ CheckOptions parseOptions(const CommandWords& words) {
     else if (a == "--timings") o.timings = true;
     else if (a == "--target") o.target = given.value();
     else if (a == "--svg") o.svg = given.value();
-    else if (a == "--axis") {
+    else if (a == "--partners-out") o.partnersOut = given.value();
+    else if (a == "--pairing") {
+      if (!ParsePairingKind(given.value(), o.pairing)) throw UsageError{"--pairing takes position|topology, not '" + given.value() + "'"};
+    } else if (a == "--seed-edge") {
+      if (!ParseSeedEdge(given.value(), o.seedA, o.seedB))
+        throw UsageError{"--seed-edge takes two vertex numbers A,B (from 1), not '" + given.value() + "'"};
+    } else if (a == "--axis") {
       const std::string& v = given.value();
       if (v.size() != 1 || v[0] < 'x' || v[0] > 'z') throw UsageError{"--axis takes x|y|z, not '" + v + "'"};
       o.axis = v[0] - 'x';
@@ -102,6 +118,9 @@ CheckOptions parseOptions(const CommandWords& words) {
   }
   if (o.target.empty()) throw UsageError{"--target BASE.obj is required"};
   if (o.json && IsStandardStream(o.svg)) throw UsageError{"--json and --svg - would both write to standard output"};
+  if (o.json && IsStandardStream(o.partnersOut)) throw UsageError{"--json and --partners-out - would both write to standard output"};
+  if (IsStandardStream(o.svg) && IsStandardStream(o.partnersOut)) throw UsageError{"--svg - and --partners-out - would both write to standard output"};
+  if (o.seedA >= 0 && o.pairing != PairingKind::kTopology) throw UsageError{"--seed-edge starts topology pairing: give --pairing topology as well"};
   return o;
 }
 
@@ -135,12 +154,14 @@ std::string drawSvg(const std::vector<Point3>& p, const SymmetryReport& r, const
   const char* kNegative = "#1f8f4f";
   const char* kCentre = "#8a2be2";
 
+  // A title that counts what is marked.
+  const std::string unpairedText = r.unpairedVertices > 0 ? ", " + std::to_string(r.unpairedVertices) + " unpaired" : std::string();
   std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(width) + "\" height=\"" +
                     number(height) + "\" viewBox=\"0 0 " + number(width) + " " + number(height) + "\">\n";
   svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
   svg += "<text x=\"20\" y=\"24\" font-family=\"sans-serif\" font-size=\"14\">" +
          escaped(title + ": " + std::to_string(r.asymmetricVertices) + " of " + std::to_string(r.vertices) +
-                 " vertices beyond " + o.toleranceText) +
+                 " vertices beyond " + o.toleranceText + unpairedText) +
          "</text>\n";
   const size_t stride = std::max<size_t>(1, (p.size() + kMostDrawnVertices - 1) / kMostDrawnVertices);
   const size_t drawn = (p.size() + stride - 1) / stride;
@@ -175,7 +196,13 @@ std::string drawSvg(const std::vector<Point3>& p, const SymmetryReport& r, const
 
   size_t marked = 0;
   for (size_t i = 0; i < p.size() && marked < kMostMarkedVertices; ++i) {
-    if (r.distances[i] <= o.tolerance || !std::isfinite(p[i][axis]) || !std::isfinite(p[i][up])) continue;
+    if (r.partners[i] >= 0 || !std::isfinite(p[i][axis]) || !std::isfinite(p[i][up])) continue;
+    svg += "<rect x=\"" + number(sx(p[i][axis]) - 4) + "\" y=\"" + number(sy(p[i][up]) - 4) +
+           "\" width=\"8\" height=\"8\" fill=\"none\" stroke=\"black\"/>\n";
+    ++marked;
+  }
+  for (size_t i = 0; i < p.size() && marked < kMostMarkedVertices; ++i) {
+    if (r.partners[i] < 0 || r.distances[i] <= o.tolerance || !std::isfinite(p[i][axis]) || !std::isfinite(p[i][up])) continue;
     const double side = double(p[i][axis]) - offset;
     const char* colour = side > 0 ? kPositive : side < 0 ? kNegative : kCentre;
     // Where vertex i would be if it were the mirror image of its partner.
@@ -208,8 +235,13 @@ std::string drawSvg(const std::vector<Point3>& p, const SymmetryReport& r, const
   label(36, y0 + 60, "beyond tolerance on the plane", "start");
   svg += "<path d=\"M20 " + number(y0 + 76) + " H32\" stroke=\"#444444\" stroke-width=\"0.75\"/>\n";
   label(36, y0 + 80, "to where the mirror image of its partner lies", "start");
-  if (marked < size_t(r.asymmetricVertices)) {
-    label(300, y0 + 20, "first " + std::to_string(marked) + " of " + std::to_string(r.asymmetricVertices) + " marked", "start");
+  if (o.pairing == PairingKind::kTopology) {
+    svg += "<rect x=\"296\" y=\"" + number(y0 + 32) + "\" width=\"8\" height=\"8\" fill=\"none\" stroke=\"black\"/>\n";
+    label(310, y0 + 40, "no partner from the connectivity (" + std::to_string(r.unpairedVertices) + ")", "start");
+  }
+  const size_t toMark = size_t(r.asymmetricVertices) + size_t(r.unpairedVertices);
+  if (marked < toMark) {
+    label(300, y0 + 20, "first " + std::to_string(marked) + " of " + std::to_string(toMark) + " marked", "start");
   }
   return svg + "</svg>\n";
 }
@@ -219,6 +251,7 @@ std::string drawSvg(const std::vector<Point3>& p, const SymmetryReport& r, const
 int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CheckOptions options;
   const std::vector<OptionForm> forms = {{"--target"}, {"--svg"}, {"--axis"}, {"--offset"}, {"--tolerance"},
+                                         {"--pairing"}, {"--seed-edge"}, {"--partners-out"},
                                          {"--json", OptionForm::kFlag}, {"--timings", OptionForm::kFlag}};
   if (int stop = ReadCommandOptions("check", args, forms, 0, kHelp,
                                      [&](const CommandWords& words) { options = parseOptions(words); }, out, err);
@@ -227,6 +260,7 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
   RunFiles files;
   files.AddInput("--target", options.target);
   files.AddOutput("--svg", options.svg);
+  files.AddOutput("--partners-out", options.partnersOut);
   if (int refused = files.Check("check", err); refused != kExitOk) return refused;
   PhaseTimes times(options.timings, {"read", "pair", "write"});
   ObjReadResult base = ReadObjFile(options.target);
@@ -235,29 +269,64 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
     return kExitUnreadable;
   }
   times.Stop(0);
-  SymmetryReport r = MeasureSymmetry(base.mesh.positions, options.axis, options.offset, options.tolerance);
-  times.Stop(1);
   const std::string name = StreamName(options.target, true);
+  PairingRequest request;
+  request.kind = options.pairing;
+  request.axis = options.axis;
+  request.offset = options.offset;
+  request.seedA = options.seedA;
+  request.seedB = options.seedB;
+  MeshPartners found = FindMeshPartners(base.mesh, request, name);
+  if (!found.ok) {
+    err << "velomorph: " << found.error << "\n";
+    return kExitUnreadable;
+  }
+  SymmetryReport r = MeasurePartners(base.mesh.positions, std::move(found.partners), options.axis, options.offset, options.tolerance);
+  times.Stop(1);
   const std::string axisName(1, kAxisNames[options.axis]);
+  const bool symmetric = r.asymmetricVertices == 0 && r.unpairedVertices == 0;
   // The picture takes standard output when asked to; the report then goes to standard error.
-  std::ostream& report = IsStandardStream(options.svg) ? err : out;
+  std::ostream& report = IsStandardStream(options.svg) || IsStandardStream(options.partnersOut) ? err : out;
   if (options.json) {
     report << "{\"file\": " << jsonString(name) << ", \"axis\": \"" << axisName << "\", \"offset\": "
            << ShortestText(options.offset) << ", \"tolerance\": " << ShortestText(float(options.tolerance))
            << ", \"vertices\": " << r.vertices << ", \"centre_vertices\": " << r.centreVertices
            << ", \"mutual_pairs\": " << r.mutualPairs << ", \"non_mutual_partners\": " << r.nonMutualPartners
            << ", \"asymmetric_vertices\": " << r.asymmetricVertices
+           << ", \"pairing\": \"" << (options.pairing == PairingKind::kTopology ? "topology" : "position") << "\""
+           << ", \"unpaired_vertices\": " << r.unpairedVertices
            << ", \"largest_distance\": " << ShortestText(float(r.largestDistance)) << ", \"symmetric\": "
-           << (r.asymmetricVertices == 0 ? "true" : "false") << "}\n";
+           << (symmetric ? "true" : "false") << "}\n";
   } else {
-    report << name << ": mirror plane " << axisName << " = " << options.offsetText << "\n"
+    report << name << ": mirror plane " << axisName << " = " << options.offsetText << "\n";
+    if (options.pairing == PairingKind::kTopology) report << "  pairing               topology (" << found.shells << ")\n";
+    report
            << "  vertices              " << r.vertices << "\n"
            << "  centre vertices       " << r.centreVertices << "\n"
            << "  mutual pairs          " << r.mutualPairs << "\n"
            << "  non-mutual partners   " << r.nonMutualPartners << "\n"
            << "  beyond tolerance " << options.toleranceText << "  " << r.asymmetricVertices << "\n"
            << "  largest distance      " << ShortestText(float(r.largestDistance)) << "\n"
-           << (r.asymmetricVertices == 0 ? "  symmetric\n" : "  not symmetric\n");
+           << (symmetric ? "  symmetric\n" : "  not symmetric\n");
+    if (options.pairing == PairingKind::kTopology) {
+      report << "  unpaired vertices     " << r.unpairedVertices << "\n";
+      if (r.unpairedVertices > 0) report << "    " << VertexListText(found.unpaired) << "\n";
+      std::vector<int> far;
+      for (int i = 0; i < r.vertices; ++i) {
+        if (r.partners[size_t(i)] >= 0 && !(r.distances[size_t(i)] <= options.tolerance)) far.push_back(i);
+      }
+      if (!far.empty()) report << "  far from the mirror image of their partners: " << VertexListText(far) << "\n";
+    }
+  }
+  if (!options.partnersOut.empty()) {
+    std::string text;
+    text.reserve(r.partners.size() * 8);
+    for (int p : r.partners) text += std::to_string(p + 1) + "\n";
+    std::string error;
+    if (!WriteFileBytes(options.partnersOut, text, error)) {
+      err << "velomorph: " << error << "\n";
+      return kExitWriteFailed;
+    }
   }
   if (!options.svg.empty()) {
     std::string error;
@@ -268,5 +337,5 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
   }
   times.Stop(2);
   times.Print(err);
-  return r.asymmetricVertices == 0 ? kExitOk : kExitAsymmetric;
+  return symmetric ? kExitOk : kExitAsymmetric;
 }

@@ -21,6 +21,7 @@
 #include "plugin_session.h"
 #include "rollout_command.h"
 #include "scene_command.h"
+#include "symmetrize_command.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ void printUsage(std::ostream& out) {
          "  demo     mirror, flip and reset the embedded sample head [--out DIR]\n"
          "  apply    run the modifier on mesh files: --target BASE.obj --input IN.obj ... (--out F | --out-dir D)\n"
          "  check    how symmetric a base mesh is: --target BASE.obj [--axis x|y|z] [--offset F] [--tolerance T]\n"
+         "  symmetrize  make a base exactly symmetric, nothing renumbered: --target BASE.obj --out SYM.obj\n"
          "  scene    load a scene, call reset functions, set parameters, evaluate and write its meshes\n"
          "  rollout  draw the modifier's rollout as the host shows it: --svg F [--scene F.vms | --target B --input I]\n"
          "  gizmo    draw the mirror-plane gizmo: --svg F [--axis x|y|z] [--offset F] [--size F]\n"
@@ -55,11 +57,16 @@ int runCheck(const std::vector<std::string>& args, const std::string&, std::ostr
   return RunCheckCommand(args, out, err);
 }
 
+int runSymmetrize(const std::vector<std::string>& args, const std::string&, std::ostream& out, std::ostream& err) {
+  return RunSymmetrizeCommand(args, out, err);
+}
+
 Command commandNamed(const std::string& name) {
   if (name == "info") return RunInfoCommand;
   if (name == "demo") return RunDemoCommand;
   if (name == "apply") return RunApplyCommand;
   if (name == "check") return runCheck;
+  if (name == "symmetrize") return runSymmetrize;
   if (name == "scene") return RunSceneCommand;
   if (name == "rollout") return RunRolloutCommand;
   if (name == "gizmo") return RunGizmoCommand;

@@ -10,15 +10,30 @@ SymmetryReport MeasureSymmetry(const std::vector<Point3>& positions, int axis, f
 }
 
 SymmetryReport MeasureSymmetry(const Point3* positions, int count, int axis, float offset, double tolerance) {
+  std::vector<int> partners(size_t(count > 0 ? count : 0), 0);
+  if (count > 0) BuildPartnerTable(positions, count, BuildMirrorMatrices(axis, offset), partners.data());
+  return MeasurePartners(positions, count, std::move(partners), axis, offset, tolerance);
+}
+
+SymmetryReport MeasurePartners(const std::vector<Point3>& positions, std::vector<int> partners, int axis, float offset,
+                               double tolerance) {
+  return MeasurePartners(positions.data(), int(positions.size()), std::move(partners), axis, offset, tolerance);
+}
+
+SymmetryReport MeasurePartners(const Point3* positions, int count, std::vector<int> partners, int axis, float offset,
+                               double tolerance) {
   SymmetryReport r;
-  r.vertices = count;
-  r.partners.assign(size_t(count), 0);
-  r.distances.assign(size_t(count), 0.0);
-  if (count <= 0) return r;
+  r.vertices = count > 0 ? count : 0;
+  r.partners = std::move(partners);
+  r.distances.assign(size_t(r.vertices), 0.0);
+  if (r.vertices == 0) return r;
   MirrorMatrices m = BuildMirrorMatrices(axis, offset);
-  BuildPartnerTable(positions, r.vertices, m, r.partners.data());
   for (int i = 0; i < r.vertices; ++i) {
     int p = r.partners[size_t(i)];
+    if (p < 0) {
+      ++r.unpairedVertices;
+      continue;
+    }
     Point3 reflected = positions[size_t(i)] * m.mirror;
     Point3 d = positions[size_t(p)] - reflected;
     double dist = std::sqrt(double(d.x) * d.x + double(d.y) * d.y + double(d.z) * d.z);
