@@ -20,6 +20,8 @@ class CheckReport(TypedDict):
     mutual_pairs: int
     non_mutual_partners: int
     asymmetric_vertices: int
+    pairing: Literal["position"]
+    unpaired_vertices: int
     largest_distance: float
     symmetric: bool
 

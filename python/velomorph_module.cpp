@@ -69,7 +69,8 @@ const char kCheckDoc[] = R"(check(positions, axis=0, offset=0.0, tolerance=1e-4)
 How symmetric a base is, as `velomorph check --json` reports it (without its "file"): "axis" ('x',
 'y' or 'z'), "offset", "tolerance", "vertices", "centre_vertices" (their own partner),
 "mutual_pairs", "non_mutual_partners", "asymmetric_vertices" (partner farther than the tolerance
-from the mirror image), "largest_distance" and "symmetric". offset and tolerance are taken as
+from the mirror image), "pairing" ("position"), "unpaired_vertices" (0 with this pairing),
+"largest_distance" and "symmetric". offset and tolerance are taken as
 32-bit floats, as the command line reads them.)";
 
 void refuseNonFinite(std::int64_t vertex, const char* name) {
@@ -207,8 +208,10 @@ py::dict check(py::handle positionsValue, py::handle axisValue, py::handle offse
   d["mutual_pairs"] = r.mutualPairs;
   d["non_mutual_partners"] = r.nonMutualPartners;
   d["asymmetric_vertices"] = r.asymmetricVertices;
+  d["pairing"] = std::string("position");
+  d["unpaired_vertices"] = r.unpairedVertices;
   d["largest_distance"] = asPrinted(float(r.largestDistance));
-  d["symmetric"] = r.asymmetricVertices == 0;
+  d["symmetric"] = r.asymmetricVertices == 0 && r.unpairedVertices == 0;
   return d;
 }
 
