@@ -311,11 +311,11 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
     if (options.pairing == PairingKind::kTopology) {
       report << "  unpaired vertices     " << r.unpairedVertices << "\n";
       if (r.unpairedVertices > 0) report << "    " << VertexListText(found.unpaired) << "\n";
-      std::vector<int> far;
+      std::vector<int> farFromImage;
       for (int i = 0; i < r.vertices; ++i) {
-        if (r.partners[size_t(i)] >= 0 && !(r.distances[size_t(i)] <= options.tolerance)) far.push_back(i);
+        if (r.partners[size_t(i)] >= 0 && !(r.distances[size_t(i)] <= options.tolerance)) farFromImage.push_back(i);
       }
-      if (!far.empty()) report << "  far from the mirror image of their partners: " << VertexListText(far) << "\n";
+      if (!farFromImage.empty()) report << "  farFromImage from the mirror image of their partners: " << VertexListText(farFromImage) << "\n";
     }
   }
   if (!options.partnersOut.empty()) {
