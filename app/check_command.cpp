@@ -315,7 +315,7 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
       for (int i = 0; i < r.vertices; ++i) {
         if (r.partners[size_t(i)] >= 0 && !(r.distances[size_t(i)] <= options.tolerance)) farFromImage.push_back(i);
       }
-      if (!farFromImage.empty()) report << "  farFromImage from the mirror image of their partners: " << VertexListText(farFromImage) << "\n";
+      if (!farFromImage.empty()) report << "  far from the mirror image of their partners: " << VertexListText(farFromImage) << "\n";
     }
   }
   if (!options.partnersOut.empty()) {
