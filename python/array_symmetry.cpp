@@ -9,6 +9,8 @@
 #include "symmetry/engine/mirror_matrices.h"
 #include "symmetry/engine/vertex_operations.h"
 #include "symmetry/engine/vertex_pairing.h"
+#include "toolkit/half_edge_mesh.h"
+#include "toolkit/topology_pairing.h"
 
 namespace {
 
@@ -24,6 +26,28 @@ BitArray selectedBits(const float* weights, int n) {
 
 void PairPositions(const Point3* positions, int n, int axis, float offset, int* r_partners) {
   BuildPartnerTable(n > 0 ? positions : nullptr, n, BuildMirrorMatrices(axis, offset), r_partners);
+}
+
+std::string PairByConnectivity(const Point3* positions, int n, const std::vector<int>& faceStart,
+                               const std::vector<int>& cornerVertex, int axis, float offset, int* r_partners,
+                               std::vector<int>& r_unsettled) {
+  r_unsettled.clear();
+  HalfEdgeMesh mesh;
+  std::string error;
+  const int faceCount = int(faceStart.size()) - 1;
+  if (faceCount <= 0) return "the mesh has no faces: topology pairing needs them";
+  if (!BuildHalfEdgeMesh(faceStart.data(), cornerVertex.data(), faceCount, n, mesh, error)) return error;
+  TopologyPairingOptions options;
+  options.axis = axis;
+  options.offset = offset;
+  TopologyPairing pairing = PairByTopology(mesh, positions, options);
+  if (!pairing.error.empty()) return pairing.error;
+  if (!pairing.unsettled.empty()) PairPositions(positions, n, axis, offset, r_partners);
+  for (int i = 0; i < n; ++i) {
+    if (pairing.partners[size_t(i)] >= 0) r_partners[i] = pairing.partners[size_t(i)];
+  }
+  r_unsettled = std::move(pairing.unsettled);
+  return std::string();
 }
 
 void ApplyArrayOperation(const ArrayOperation& operation, const Point3* base, const int* partners, int n,

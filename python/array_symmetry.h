@@ -7,6 +7,9 @@
 // checks its arguments: the caller has.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "point3.h"
 
 enum class ArrayOperationKind { kMirror, kFlip, kReset };
@@ -24,6 +27,15 @@ struct ArrayOperation {
 
 // r_partners: n entries; the table `apply` pairs the base with.
 void PairPositions(const Point3* positions, int n, int axis, float offset, int* r_partners);
+
+// The table `apply --pairing topology` hands the modifier: partners from the faces (faceStart: F + 1
+// entries, cornerVertex: every corner's vertex below n), and for each vertex the connectivity could
+// not settle, the partner nearest its mirror image. r_unsettled: those vertices, ascending. Returns
+// an empty text, or one line naming the face or vertex that makes the mesh unusable (r_partners then
+// unspecified).
+std::string PairByConnectivity(const Point3* positions, int n, const std::vector<int>& faceStart,
+                               const std::vector<int>& cornerVertex, int axis, float offset, int* r_partners,
+                               std::vector<int>& r_unsettled);
 
 // `positions` holds the sculpt on entry and the result on return. `base` and `partners` (unused by
 // Reset, which may take null) are n entries each.

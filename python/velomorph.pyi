@@ -1,6 +1,6 @@
 """Velomorph's symmetry engine on numpy arrays (see help(velomorph) and the README)."""
 
-from typing import Literal, Optional, TypedDict, Union
+from typing import Literal, Optional, Sequence, TypedDict, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -25,8 +25,16 @@ class CheckReport(TypedDict):
     largest_distance: float
     symmetric: bool
 
-def pair(positions: Positions, axis: Axis = 0, offset: float = 0.0) -> npt.NDArray[np.int32]:
-    """Each vertex's mirror partner about the plane coordinate[axis] = offset, as `velomorph apply`."""
+def pair(
+    positions: Positions,
+    axis: Axis = 0,
+    offset: float = 0.0,
+    *,
+    faces: Optional[Union[npt.ArrayLike, Sequence[Sequence[int]]]] = None,
+    pairing: Literal["position", "topology"] = "position",
+) -> npt.NDArray[np.int32]:
+    """Each vertex's mirror partner about the plane coordinate[axis] = offset, as `velomorph apply`
+    (with pairing="topology", from the faces, as `velomorph apply --pairing topology`)."""
 
 def mirror(
     base: Positions,

@@ -12,6 +12,7 @@
 
 #include "python/array_arguments.h"
 #include "python/array_symmetry.h"
+#include "python/face_arguments.h"
 #include "symmetry_report.h"
 
 namespace {
@@ -29,14 +30,22 @@ file; mirror(), flip() and reset() do not look for them (that would read both me
 a coordinate reaches only its own vertex and its partner, as in the modifier. The GIL is released
 while the work runs.)";
 
-const char kPairDoc[] = R"(pair(positions, axis=0, offset=0.0) -> numpy.ndarray
+const char kPairDoc[] = R"(pair(positions, axis=0, offset=0.0, *, faces=None, pairing="position") -> numpy.ndarray
 
 Each vertex's mirror partner: the vertex nearest the reflection of it about the plane
 coordinate[axis] = offset, exactly as `velomorph apply` pairs its base. A vertex with no partner (on
 the plane, or alone) is its own partner.
 
-positions: (N, 3) floats, the symmetric base mesh. axis: 0, 1, 2 (or 'x', 'y', 'z'). offset: where the
-plane lies. Returns an int32 array of N 0-based vertex indices.)";
+With pairing="topology", partners come from the mesh's connectivity instead, exactly as
+`velomorph apply --pairing topology` hands them to the modifier: for a base that is not quite
+symmetric (a cleaned-up scan, a posed base). faces: an (F, k) integer array of polygons, or a
+sequence of faces of any size, 0-based vertex indices in the mesh's winding. A vertex the
+connectivity cannot settle keeps the partner nearest its mirror image, with a RuntimeWarning saying
+how many; a mesh topology pairing cannot work on (a non-manifold edge, an isolated vertex, a
+degenerate face) raises ValueError naming the face or vertex.
+
+positions: (N, 3) floats, the base mesh. axis: 0, 1, 2 (or 'x', 'y', 'z'). offset: where the plane
+lies. Returns an int32 array of N 0-based vertex indices.)";
 
 const char kMirrorDoc[] = R"(mirror(base, sculpt, partners, *, axis=0, offset=0.0, direction="negative", align_centre=True, selection=None, base_selection=None, invert_base_selection=False, out=None) -> numpy.ndarray
 
@@ -94,20 +103,45 @@ const Point3* points(const FloatArray& a) { return reinterpret_cast<const Point3
 
 static_assert(sizeof(Point3) == 3 * sizeof(float), "an (N, 3) float32 array is read as N Point3");
 
-py::array_t<std::int32_t> pair(py::handle positionsValue, py::handle axisValue, py::handle offsetValue) {
+py::array_t<std::int32_t> pair(py::handle positionsValue, py::handle axisValue, py::handle offsetValue,
+                               py::handle facesValue, py::handle pairingValue) {
   const FloatArray positions = PositionsArgument(positionsValue, "positions");
   const int axis = AxisArgument(axisValue);
   const float offset = FiniteFloatArgument(offsetValue, "offset");
   const py::ssize_t n = positions.shape(0);
+  if (!py::isinstance<py::str>(pairingValue)) throw py::type_error("pairing must be \"position\" or \"topology\"");
+  const std::string pairing = pairingValue.cast<std::string>();
+  if (pairing != "position" && pairing != "topology") {
+    throw py::value_error("pairing must be \"position\" or \"topology\", not \"" + pairing + "\"");
+  }
+  const bool byConnectivity = pairing == "topology";
+  if (!byConnectivity && !facesValue.is_none()) throw py::value_error("faces is read only with pairing=\"topology\"");
+  FaceCorners faces;
+  if (byConnectivity) faces = FacesArgument(facesValue, n);
   py::array_t<std::int32_t> partners(n);
   std::int32_t* r = partners.mutable_data();
   std::int64_t bad;
+  std::string error;
+  std::vector<int> unsettled;
   {
     py::gil_scoped_release released;
     bad = FirstNonFinite(positions.data(), n);
-    if (bad < 0) PairPositions(points(positions), int(n), axis, offset, r);
+    if (bad >= 0) {
+    } else if (byConnectivity) {
+      error = PairByConnectivity(points(positions), int(n), faces.faceStart, faces.cornerVertex, axis, offset, r,
+                                 unsettled);
+    } else {
+      PairPositions(points(positions), int(n), axis, offset, r);
+    }
   }
   refuseNonFinite(bad, "positions");
+  if (!error.empty()) throw py::value_error("faces: " + error);
+  if (!unsettled.empty()) {
+    const std::string warning = std::to_string(unsettled.size()) +
+                                " vertices could not be paired by topology and keep the partner nearest their "
+                                "mirror image (the first is vertex " + std::to_string(unsettled.front()) + ")";
+    if (PyErr_WarnEx(PyExc_RuntimeWarning, warning.c_str(), 1) != 0) throw py::error_already_set();
+  }
   return partners;
 }
 
@@ -223,7 +257,8 @@ PYBIND11_MODULE(velomorph, m) {
   options.disable_function_signatures();
   m.doc() = kModuleDoc;
   m.attr("__version__") = VELOMORPH_VERSION;
-  m.def("pair", &pair, kPairDoc, py::arg("positions"), py::arg("axis") = 0, py::arg("offset") = 0.0);
+  m.def("pair", &pair, kPairDoc, py::arg("positions"), py::arg("axis") = 0, py::arg("offset") = 0.0, py::kw_only(),
+        py::arg("faces") = py::none(), py::arg("pairing") = "position");
   m.def("mirror", &mirror, kMirrorDoc, py::arg("base"), py::arg("sculpt"), py::arg("partners"), py::kw_only(),
         py::arg("axis") = 0, py::arg("offset") = 0.0, py::arg("direction") = "negative",
         py::arg("align_centre") = true, py::arg("selection") = py::none(), py::arg("base_selection") = py::none(),

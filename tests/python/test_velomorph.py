@@ -176,6 +176,41 @@ def test_check_reports_as_the_command_line(meshes, tmp_path, axis):
     assert not velomorph.check(base, axis, OFFSETS[axis], 1e-6)["symmetric"]
 
 
+def test_topology_pairing_is_the_table_apply_hands_the_modifier(tmp_path):
+    base, quads = symmetric_grid(0)
+    rng = np.random.default_rng(11)
+    # Noise of a fifth of an edge: the nearest mirror image is often the wrong vertex.
+    noisy = (base + rng.normal(0, 0.05, base.shape)).astype(np.float32)
+    sculpt = noisy.copy()
+    sculpt[:, 2] += np.float32(0.1) * np.maximum(sculpt[:, 0], 0)
+    write_obj(tmp_path / "base.obj", noisy, quads)
+    write_obj(tmp_path / "sculpt.obj", sculpt, quads)
+    partners = velomorph.pair(noisy, faces=np.array(quads), pairing="topology")
+    assert not np.array_equal(partners, velomorph.pair(noisy))
+    assert np.array_equal(velomorph.pair(noisy, faces=quads, pairing="topology"), partners)
+
+    subprocess.run([VELOMORPH, "check", "--target", str(tmp_path / "base.obj"), "--pairing", "topology",
+                    "--partners-out", str(tmp_path / "partners.txt")], capture_output=True)
+    written = np.array([int(line) for line in (tmp_path / "partners.txt").read_text().split()]) - 1
+    settled = written >= 0
+    assert np.array_equal(partners[settled], written[settled])
+    assert np.array_equal(partners[~settled], velomorph.pair(noisy)[~settled])
+
+    subprocess.run([VELOMORPH, "apply", "--target", str(tmp_path / "base.obj"), "--input", str(tmp_path / "sculpt.obj"),
+                    "--out", str(tmp_path / "out.obj"), "--as", "mesh", "--pairing", "topology", "--quiet"],
+                   check=True, capture_output=True)
+    assert same_bits(velomorph.mirror(noisy, sculpt, partners), read_obj_positions(tmp_path / "out.obj"))
+
+    for faces, error, text in (([[0, 1]], ValueError, "faces\\[0\\] has fewer than three corners"),
+                               ([[0, 1, len(noisy)]], ValueError, "faces\\[0\\] names vertex"),
+                               (None, ValueError, "faces must be given"),
+                               (np.zeros((2, 3)), TypeError, "faces must hold integer")):
+        with pytest.raises(error, match=text):
+            velomorph.pair(noisy, faces=faces, pairing="topology")
+    with pytest.raises(ValueError, match="pairing must be"):
+        velomorph.pair(noisy, pairing="nearest")
+
+
 def test_converted_inputs_give_the_same_result(meshes):
     base, sculpt, selections, _ = meshes[0]
     partners = velomorph.pair(base)
