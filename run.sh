@@ -66,7 +66,7 @@ windows_libraries() (
   install_packages "${windows_packages[@]}"
   cmake --preset windows-x64 >/dev/null
   cmake --build --preset windows-x64 -j"$jobs" --target ambiflex velomorph host_tests engine_tests plugin_tests \
-    app_tests windows_tests
+    app_tests windows_tests topology_tests
   cmake --preset windows-x86 >/dev/null
   cmake --build --preset windows-x86 -j"$jobs" --target ambiflex
   export WINEPREFIX="$PWD/build/wine" WINEDEBUG=fixme-all WINEDLLOVERRIDES="mscoree,mshtml="
