@@ -111,15 +111,15 @@ TEST(TopologyPairing, AGivenSeedEdgeOnThePlaneOrAcrossItGivesTheSameMap) {
   // Two vertices of no common face share no edge.
   const CorpusMesh& grid = corpus[1];
   const int a = grid.cornerVertex[0];
-  std::vector<bool> near(grid.positions.size(), false);
+  std::vector<bool> touchesA(grid.positions.size(), false);
   for (int f = 0; f < grid.FaceCount(); ++f) {
     bool hasA = false;
     for (int c = grid.faceStart[size_t(f)]; c < grid.faceStart[size_t(f) + 1]; ++c) hasA |= grid.cornerVertex[size_t(c)] == a;
-    for (int c = grid.faceStart[size_t(f)]; hasA && c < grid.faceStart[size_t(f) + 1]; ++c) near[size_t(grid.cornerVertex[size_t(c)])] = true;
+    for (int c = grid.faceStart[size_t(f)]; hasA && c < grid.faceStart[size_t(f) + 1]; ++c) touchesA[size_t(grid.cornerVertex[size_t(c)])] = true;
   }
   TopologyPairingOptions notAnEdge;
   notAnEdge.seedA = a;
-  notAnEdge.seedB = int(std::find(near.begin(), near.end(), false) - near.begin());
+  notAnEdge.seedB = int(std::find(touchesA.begin(), touchesA.end(), false) - touchesA.begin());
   EXPECT_EQ(pair(grid, notAnEdge).error, "--seed-edge: vertices " + std::to_string(a + 1) + " and " +
                                              std::to_string(notAnEdge.seedB + 1) + " share no edge");
 }
