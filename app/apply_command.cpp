@@ -20,6 +20,7 @@
 #include "partner_handover.h"
 #include "phase_times.h"
 #include "progress_line.h"
+#include "progress_listener.h"
 #include "run_files.h"
 #include "scene_io.h"
 #include "selection_file.h"
@@ -486,7 +487,14 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
     progress.Show(status + (index == 0 ? ": pairing and applying" : ": applying"));
     times.Start();
     size_t reportsBefore = GetCOREInterface()->Reports().size();
-    Object* evaluated = scene.Evaluate(node);
+    Object* evaluated = nullptr;
+    {
+      // The modifier reports how far its pairing has got; once it is done, the rest is applying.
+      const ScopedProgressListener pairing([&](int percent, const std::wstring&) {
+        progress.Show(status + (percent < 100 ? ": pairing " + std::to_string(percent) + "%" : ": applying"));
+      });
+      evaluated = scene.Evaluate(node);
+    }
     times.Stop(kPairAndApply);
     // The host skips a modifier that fails and hands the mesh on unchanged: that is no result.
     if (GetCOREInterface()->Reports().size() != reportsBefore) {

@@ -12,6 +12,7 @@
 #include "obj_mesh_file.h"
 #include "phase_times.h"
 #include "printable_text.h"
+#include "progress_line.h"
 #include "run_files.h"
 #include "symmetry_report.h"
 #include "token_text.h"
@@ -44,6 +45,23 @@ const char kHelp[] =
 constexpr size_t kMostDrawnVertices = 20000;
 constexpr size_t kMostMarkedVertices = 5000;
 const char kAxisNames[] = "xyz";
+
+// The pairing's progress on the progress line, as "smile.obj: pairing 42%".
+class PairingPercent : public PairingProgress {
+ public:
+  PairingPercent(ProgressLine& line, const std::string& name) : line_(line), name_(name) {}
+  void Searched(int done, int total) override {
+    const int percent = total > 0 ? int(100.0 * done / total) : 100;
+    if (percent == shown_) return;
+    shown_ = percent;
+    line_.Show(name_ + ": pairing " + std::to_string(percent) + "%");
+  }
+
+ private:
+  ProgressLine& line_;
+  const std::string& name_;
+  int shown_ = -1;
+};
 
 std::string number(double v) {
   char buffer[40];
@@ -276,7 +294,14 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
   request.offset = options.offset;
   request.seedA = options.seedA;
   request.seedB = options.seedB;
-  MeshPartners found = FindMeshPartners(base.mesh, request, name);
+  MeshPartners found;
+  {
+    // A crafted or huge base can take long to pair: the user sees how far it has got.
+    ProgressLine progress(err, true);
+    progress.Show(name + (request.kind == PairingKind::kPosition ? ": pairing" : ": pairing by topology"));
+    PairingPercent percent(progress, name);
+    found = FindMeshPartners(base.mesh, request, name, &percent);
+  }
   if (!found.ok) {
     err << "velomorph: " << found.error << "\n";
     return kExitUnreadable;

@@ -35,12 +35,14 @@ std::string VertexListText(const std::vector<int>& vertices, size_t shown) {
   return text;
 }
 
-MeshPartners FindMeshPartners(const ObjMesh& mesh, const PairingRequest& request, const std::string& name) {
+MeshPartners FindMeshPartners(const ObjMesh& mesh, const PairingRequest& request, const std::string& name,
+                              PairingProgress* progress) {
   MeshPartners r;
   const int count = int(mesh.positions.size());
   if (request.kind == PairingKind::kPosition) {
     r.partners.assign(size_t(count), 0);
-    if (count > 0) BuildPartnerTable(mesh.positions.data(), count, BuildMirrorMatrices(request.axis, request.offset), r.partners.data());
+    if (count > 0) BuildPartnerTable(mesh.positions.data(), count, BuildMirrorMatrices(request.axis, request.offset), r.partners.data(),
+                                   progress);
     r.ok = true;
     return r;
   }

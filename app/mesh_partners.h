@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "obj_mesh_file.h"
+#include "symmetry/engine/pairing_progress.h"
 
 enum class PairingKind { kPosition, kTopology };
 
@@ -35,8 +36,10 @@ struct MeshPartners {
   std::string shells;
 };
 
-// `name` stands for the file in messages.
-MeshPartners FindMeshPartners(const ObjMesh& mesh, const PairingRequest& request, const std::string& name);
+// `name` stands for the file in messages. `progress`, when not null, hears how far a pairing by
+// position has got.
+MeshPartners FindMeshPartners(const ObjMesh& mesh, const PairingRequest& request, const std::string& name,
+                              PairingProgress* progress = nullptr);
 
 // The first few of `vertices` (0-based) as 1-based numbers, "12, 40, 41 and 7 more".
 std::string VertexListText(const std::vector<int>& vertices, size_t shown = 10);

@@ -318,11 +318,12 @@ int NearestPointIndex::FindNearest(const Point3& query, float threshold) const {
   return search(query, threshold, seedLeaf);
 }
 
-void NearestPointIndex::FindNearestAll(const Point3* queries, int queryCount, float threshold,
-                                       int* r_nearest) const {
+void NearestPointIndex::FindNearestAll(const Point3* queries, int queryCount, float threshold, int* r_nearest,
+                                       PairingProgress* progress) const {
   if (queryCount <= 0) return;
   if (entries_.empty() || !(threshold > 0.0f)) {
     std::fill(r_nearest, r_nearest + queryCount, -1);
+    if (progress != nullptr) progress->Searched(queryCount, queryCount);
     return;
   }
 
@@ -352,8 +353,14 @@ void NearestPointIndex::FindNearestAll(const Point3* queries, int queryCount, fl
     slot.query = queries[i];
     slot.index = i;
   }
-  // Bucket l now ends at start[l] and begins where bucket l - 1 ends.
+  // Bucket l now ends at start[l] and begins where bucket l - 1 ends. The non-finite queries are
+  // answered already.
+  const int answered = queryCount - start[leaves];
   for (int l = 0, k = 0; l < leaves; ++l) {
-    for (; k < start[l]; ++k) r_nearest[ordered[k].index] = search(ordered[k].query, threshold, l);
+    for (; k < start[l]; ++k) {
+      r_nearest[ordered[k].index] = search(ordered[k].query, threshold, l);
+      if (progress != nullptr && (k + 1) % kPairingProgressEvery == 0) progress->Searched(answered + k + 1, queryCount);
+    }
   }
+  if (progress != nullptr) progress->Searched(queryCount, queryCount);
 }

@@ -14,6 +14,7 @@
 
 #include "point3.h"
 #include "symmetry/engine/distinct_positions.h"
+#include "symmetry/engine/pairing_progress.h"
 
 // The distance every search compares, in this exact order of 32-bit float operations. It must not be
 // contracted into fused multiply-adds, which round once where this rounds twice: the language mode
@@ -36,8 +37,10 @@ class NearestPointIndex {
   // The nearest candidate to `query` below `threshold`, or -1.
   int FindNearest(const Point3& query, float threshold) const;
   // FindNearest for each of `queryCount` queries, visited in a spatially coherent order (much faster
-  // than one call each for large batches). r_nearest: queryCount entries.
-  void FindNearestAll(const Point3* queries, int queryCount, float threshold, int* r_nearest) const;
+  // than one call each for large batches). r_nearest: queryCount entries. `progress`, when not null,
+  // hears how many of the queries are answered so far.
+  void FindNearestAll(const Point3* queries, int queryCount, float threshold, int* r_nearest,
+                      PairingProgress* progress = nullptr) const;
 
  private:
   typedef DistinctPositions::Entry Entry;

@@ -50,15 +50,28 @@ bool mayTieAtZeroDistance(const Point3& m, const bool tinyOnAxis[3]) {
   return false;
 }
 
+// The index's progress over the queries left to it, told as progress over all the queries: those
+// answered before it started count as done.
+class RestProgress : public PairingProgress {
+ public:
+  RestProgress(PairingProgress* outer, int answered) : outer_(outer), answered_(answered) {}
+  virtual void Searched(int done, int total) override { outer_->Searched(answered_ + done, answered_ + total); }
+
+ private:
+  PairingProgress* outer_;
+  int answered_;
+};
+
 // FindNearestCandidates with query i given by queryAt(i), asked for in chunks: the queries are
 // never all held at once.
 template <class QueryAt>
 void findNearest(const QueryAt& queryAt, int queryCount, const Point3* candidates, int candidateCount, float threshold,
-                 int* r_nearest) {
+                 int* r_nearest, PairingProgress* progress) {
   if (queryCount <= 0) return;
   // Distances are never negative, so a threshold that is not above 0 (or NaN) admits nothing.
   if (candidateCount <= 0 || !(threshold > 0.0f)) {
     std::fill(r_nearest, r_nearest + queryCount, -1);
+    if (progress != nullptr) progress->Searched(queryCount, queryCount);
     return;
   }
 
@@ -69,7 +82,7 @@ void findNearest(const QueryAt& queryAt, int queryCount, const Point3* candidate
   }
 
   std::vector<int> rest;
-  const int kChunk = 4096;
+  const int kChunk = kPairingProgressEvery;
   std::vector<Point3> chunk(static_cast<std::size_t>(std::min(queryCount, kChunk)));
   for (int first = 0; first < queryCount; first += kChunk) {
     const int n = std::min(kChunk, queryCount - first);
@@ -82,27 +95,35 @@ void findNearest(const QueryAt& queryAt, int queryCount, const Point3* candidate
       // A non-finite query is at inf or NaN from every candidate: it keeps -1.
       if (IsFinitePosition(chunk[k])) rest.push_back(i);
     }
+    // The queries left for the index are not answered yet.
+    if (progress != nullptr && first + n < queryCount) progress->Searched(first + n - int(rest.size()), queryCount);
   }
-  if (rest.empty()) return;
+  if (rest.empty()) {
+    if (progress != nullptr) progress->Searched(queryCount, queryCount);
+    return;
+  }
 
   const NearestPointIndex index(distinct);
   std::vector<Point3> restQueries(rest.size());
   std::vector<int> restNearest(rest.size());
   for (std::size_t k = 0; k < rest.size(); ++k) restQueries[k] = queryAt(rest[k]);
-  index.FindNearestAll(restQueries.data(), int(rest.size()), threshold, restNearest.data());
+  RestProgress restProgress(progress, queryCount - int(rest.size()));
+  index.FindNearestAll(restQueries.data(), int(rest.size()), threshold, restNearest.data(),
+                       progress != nullptr ? &restProgress : nullptr);
   for (std::size_t k = 0; k < rest.size(); ++k) r_nearest[rest[k]] = restNearest[k];
 }
 
 }  // namespace
 
-void BuildPartnerTable(const Point3* targets, int count, const MirrorMatrices& matrices, int* r_partners) {
+void BuildPartnerTable(const Point3* targets, int count, const MirrorMatrices& matrices, int* r_partners,
+                       PairingProgress* progress) {
   if (count <= 0) return;
   std::vector<Point3> candidates(count);
   for (int i = 0; i < count; ++i) candidates[i] = targets[i] * matrices.base;
   // The queries are made as the search needs them rather than held: on a dense mesh that is one
   // array of positions less at the evaluation's busiest moment.
   findNearest([&](int i) { return targets[i] * matrices.match; }, count, candidates.data(), count, kMatchThreshold,
-              r_partners);
+              r_partners, progress);
   for (int i = 0; i < count; ++i) {
     if (r_partners[i] < 0) r_partners[i] = i;
   }
@@ -127,8 +148,9 @@ void BuildPartnerTableBruteForce(const Point3* targets, int count, const MirrorM
 }
 
 void FindNearestCandidates(const Point3* queries, int queryCount, const Point3* candidates,
-                           int candidateCount, float threshold, int* r_nearest) {
-  findNearest([queries](int i) { return queries[i]; }, queryCount, candidates, candidateCount, threshold, r_nearest);
+                           int candidateCount, float threshold, int* r_nearest, PairingProgress* progress) {
+  findNearest([queries](int i) { return queries[i]; }, queryCount, candidates, candidateCount, threshold, r_nearest,
+              progress);
 }
 
 void FindNearestCandidatesBruteForce(const Point3* queries, int queryCount, const Point3* candidates,

@@ -11,19 +11,23 @@
 #pragma once
 
 #include "mirror_matrices.h"
+#include "pairing_progress.h"
 #include "point3.h"
 
 const float kMatchThreshold = 1e8f;
 
-// r_partners: `count` entries. `targets` may be null only when count is 0.
-void BuildPartnerTable(const Point3* targets, int count, const MirrorMatrices& matrices, int* r_partners);
+// r_partners: `count` entries. `targets` may be null only when count is 0. `progress`, when not
+// null, hears how many of the `count` vertices are paired so far.
+void BuildPartnerTable(const Point3* targets, int count, const MirrorMatrices& matrices, int* r_partners,
+                       PairingProgress* progress = nullptr);
 void BuildPartnerTableBruteForce(const Point3* targets, int count, const MirrorMatrices& matrices,
                                  int* r_partners);
 
 // The general search under both: for each query q[i], the lowest-index candidate c[j] whose float
 // squared distance e (same formula as above) is below `threshold` and smallest; -1 when none.
-// r_nearest: `queryCount` entries. Either array may be null when its count is 0.
+// r_nearest: `queryCount` entries. Either array may be null when its count is 0. `progress`, when not
+// null, hears how many of the `queryCount` queries are answered so far.
 void FindNearestCandidates(const Point3* queries, int queryCount, const Point3* candidates,
-                           int candidateCount, float threshold, int* r_nearest);
+                           int candidateCount, float threshold, int* r_nearest, PairingProgress* progress = nullptr);
 void FindNearestCandidatesBruteForce(const Point3* queries, int queryCount, const Point3* candidates,
                                      int candidateCount, float threshold, int* r_nearest);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "support/point_sets.h"
@@ -243,6 +244,38 @@ TEST(NearestCandidatesMatchBruteForce, LargeSetsWithDeepTrees) {
     for (float threshold : {1e-4f, 1e8f}) {
       EXPECT_EQ(nearestFast(queries, candidates, threshold), nearestBruteForce(queries, candidates, threshold));
     }
+  }
+}
+
+// Every report a pairing makes, in order.
+class RecordedProgress : public PairingProgress {
+ public:
+  void Searched(int done, int total) override { reports.push_back({done, total}); }
+  std::vector<std::pair<int, int>> reports;
+};
+
+TEST(PairingProgress, CountsRiseToTheTotalAndTheTableIsTheSameAsWithout) {
+  // Exactly symmetric (answered by the hashed pass alone), asymmetric (every vertex goes to the
+  // index) and half of each, so both passes report and hand over.
+  std::vector<Point3> mixed = point_sets::symmetricGrid(20000, 0);
+  const std::vector<Point3> scattered = point_sets::randomPoints(20000, 61);
+  mixed.insert(mixed.end(), scattered.begin(), scattered.end());
+  const std::vector<std::vector<Point3>> sets = {point_sets::symmetricGrid(30000, 0), point_sets::randomPoints(30000, 62),
+                                                 mixed};
+  for (const std::vector<Point3>& targets : sets) {
+    const int n = int(targets.size());
+    RecordedProgress progress;
+    std::vector<int> partners(targets.size(), -7);
+    BuildPartnerTable(targets.data(), n, BuildMirrorMatrices(0, 0.0f), partners.data(), &progress);
+    EXPECT_EQ(partners, pairFast(targets, 0, 0.0f));
+    ASSERT_GE(progress.reports.size(), size_t(n / 4096)) << n;
+    for (size_t k = 0; k < progress.reports.size(); ++k) {
+      EXPECT_EQ(progress.reports[k].second, n) << k;
+      if (k > 0) {
+        EXPECT_GE(progress.reports[k].first, progress.reports[k - 1].first) << k;
+      }
+    }
+    EXPECT_EQ(progress.reports.back().first, n);
   }
 }
 

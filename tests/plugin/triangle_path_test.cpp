@@ -12,7 +12,10 @@
 // partners). The sculpted input is the same grid with every vertex moved a little.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
+
+#include "progress_listener.h"
 
 #include "standin_objects.h"
 #include "support/node_cache.h"
@@ -152,6 +155,18 @@ TEST_F(TrianglePath, PartnersOfASymmetricTargetAreMutualAndCentresAreTheirOwn) {
     EXPECT_EQ(cache()->vertMatch[cache()->vertMatch[i]], i) << i;
   }
   EXPECT_EQ(Elements(cache()->targetVerts), Positions(base()));
+}
+
+TEST_F(TrianglePath, PairingReportsItsProgressToTheHostProgram) {
+  std::vector<int> percents;
+  {
+    const ScopedProgressListener listening([&](int percent, const std::wstring&) { percents.push_back(percent); });
+    output();
+  }
+  ASSERT_FALSE(percents.empty());
+  EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+  EXPECT_EQ(percents.back(), 100);
+  EXPECT_EQ(cache()->vertMatch.Count(), kVerts);
 }
 
 TEST_F(TrianglePath, FlipSwapsTheHalvesAndTwiceGivesBackTheInput) {

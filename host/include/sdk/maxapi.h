@@ -95,6 +95,11 @@ class Interface {
   // filter), logged as the active viewport's closest hit; null when there is none.
   virtual INode* PickNode(HWND hWnd, IPoint2 pt, PickNodeCallback* filter = nullptr);
 
+  // How far a long operation has got, `pct` from 0 to 100, shown on the host's progress bar (with
+  // the percentage when `showPct`, retitled when `title` is not null). This host passes it on to the
+  // host program (hostapp/progress_listener.h).
+  virtual void ProgressUpdate(int pct, BOOL showPct = TRUE, const MCHAR* title = nullptr);
+
   // Host bookkeeping, read by host programs and tests.
   int RedrawCount() const { return redraws_; }
   // Messages the host showed the user (evaluation failures and the like), oldest first.
