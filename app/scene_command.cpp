@@ -17,6 +17,7 @@
 #include "plugin_session.h"
 #include "printable_text.h"
 #include "progress_line.h"
+#include "progress_listener.h"
 #include "polyobj.h"
 #include "run_files.h"
 #include "scene.h"
@@ -329,9 +330,17 @@ int RunSceneCommand(const std::vector<std::string>& args, const std::string& plu
   for (INode* node : written) {
     const std::string name = MSTR(node->GetName()).ToUTF8();
     const std::string path = InFolder(options.outDir, name + ".obj");
-    progress.Show("node '" + name + "': evaluating");
+    const std::string status = "node '" + name + "': evaluating";
+    progress.Show(status);
     times.Start();
-    Object* evaluated = node->EvalWorldState(0).obj;
+    Object* evaluated = nullptr;
+    {
+      // A node whose cache must pair again reports how far the pairing has got.
+      const ScopedProgressListener pairing([&](int percent, const std::wstring&) {
+        progress.Show(status + (percent < 100 ? ", pairing " + std::to_string(percent) + "%" : ""));
+      });
+      evaluated = node->EvalWorldState(0).obj;
+    }
     times.Stop(kEvaluate);
     progress.Show("node '" + name + "': writing " + path);
     std::string text;
