@@ -1,21 +1,40 @@
-// Half-edges paired through one open-addressing table of undirected edges: each half-edge is looked
-// up once, and the second half-edge to arrive at an edge finds its twin waiting there. A few random
-// memory accesses a corner, whatever the vertex order (exported meshes are often shuffled).
+// Half-edges paired by a counting sort: each half-edge is filed under the lower of its two vertices,
+// in corner order, so its twin (the same two vertices, the other way round) is filed beside it. The
+// random accesses go to a per-vertex table and one array of corners, far smaller than a hash table
+// of edges, and the final scan reads the buckets in order.
 #include "toolkit/half_edge_mesh.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
-#include <system_error>
-#include <thread>
 
 namespace {
 
 std::string vertexName(int v) { return "vertex " + std::to_string(v + 1); }
 
-std::uint64_t spread(std::uint64_t x) {
-  x ^= x >> 31;
-  x *= 0x7fb5d329728ea185ull;
-  return x ^ (x >> 27);
+// A half-edge filed under its lower vertex: the higher one, complemented when the half-edge runs
+// from it (so the two orientations of one edge differ), and the corner.
+struct Filed {
+  int other;
+  int h;
+};
+
+int upper(const Filed& e) { return e.other < 0 ? ~e.other : e.other; }
+
+bool before(const Filed& x, const Filed& y) { return upper(x) != upper(y) ? upper(x) < upper(y) : x.h < y.h; }
+
+// Orders one bucket by edge, then corner: buckets are small (a vertex's edges) except around a fan.
+void sortBucket(Filed* begin, Filed* end) {
+  if (end - begin > 16) {
+    std::sort(begin, end, before);
+    return;
+  }
+  for (Filed* i = begin + 1; i < end; ++i) {
+    const Filed e = *i;
+    Filed* j = i;
+    for (; j > begin && before(e, j[-1]); --j) *j = j[-1];
+    *j = e;
+  }
 }
 
 }  // namespace
@@ -33,7 +52,9 @@ bool BuildHalfEdgeMesh(const int* faceStart, const int* cornerVertex, int faceCo
   m.twin.assign(size_t(corners), -1);
   m.valence.assign(size_t(vertexCount), 0);
 
-  // Faces are checked first: the edge table below trusts every corner to name a vertex of the mesh.
+  // Faces are checked first: the buckets below trust every corner to name a vertex of the mesh. The
+  // same pass counts each bucket's half-edges (bucket v's in bucketEnd[v + 2]).
+  std::vector<int> bucketEnd(size_t(vertexCount) + 2, 0);
   for (int f = 0; f < faceCount; ++f) {
     const int begin = faceStart[f], end = faceStart[f + 1];
     if (end - begin < 3) {
@@ -55,82 +76,75 @@ bool BuildHalfEdgeMesh(const int* faceStart, const int* cornerVertex, int faceCo
       }
       m.faceOf[size_t(h)] = f;
     }
-  }
-  // Each vertex's outgoing edges are counted on a second thread while the edges are paired here:
-  // both passes wait on memory far more than they compute.
-  auto countValences = [&m, cornerVertex, corners] {
-    for (int h = 0; h < corners; ++h) ++m.valence[size_t(cornerVertex[h])];
-  };
-  std::thread counter;
-  try {
-    counter = std::thread(countValences);
-  } catch (const std::system_error&) {
-    countValences();
-  }
-  struct JoinAtExit {
-    std::thread& t;
-    ~JoinAtExit() {
-      if (t.joinable()) t.join();
+    for (int h = begin; h < end; ++h) {
+      const int a = cornerVertex[h], b = cornerVertex[h + 1 == end ? begin : h + 1];
+      ++bucketEnd[size_t(std::min(a, b)) + 2];
     }
-  } joinAtExit{counter};
+  }
+  for (size_t i = 1; i < bucketEnd.size(); ++i) bucketEnd[i] += bucketEnd[i - 1];
 
-  // A mesh has at most as many edges as corners (about half as many when closed): a table of more
-  // slots than corners never fills.
-  size_t capacity = 16;
-  while (capacity <= size_t(corners)) capacity *= 2;
-  // Per slot: the edge's two vertices (lower first) and the half-edge that arrived first, -1 once
-  // its twin has come too.
-  struct Slot {
-    std::uint64_t key = ~std::uint64_t(0);
-    int first = -1;
-  };
-  std::vector<Slot> slots(capacity);
-  const size_t mask = capacity - 1;
-  auto keyOf = [&](int h) {
-    const int a = cornerVertex[h], b = m.Head(h);
-    return a < b ? (std::uint64_t(a) << 32 | std::uint64_t(b)) : (std::uint64_t(b) << 32 | std::uint64_t(a));
-  };
-  // The table is far larger than the caches: each lookup is fetched well ahead of its turn.
-  constexpr int kAhead = 16;
-  for (int h = 0; h < corners; ++h) {
-    if (h + kAhead < corners) __builtin_prefetch(&slots[size_t(spread(keyOf(h + kAhead))) & mask], 1);
-    const std::uint64_t key = keyOf(h);
-    size_t slot = size_t(spread(key)) & mask;
-    while (slots[slot].key != key && slots[slot].key != ~std::uint64_t(0)) slot = (slot + 1) & mask;
-    if (slots[slot].key != key) {
-      slots[slot].key = key;
-      slots[slot].first = h;
-      continue;
+  // Bucket v starts at bucketEnd[v + 1]; filing advances that to its end, so that afterwards bucket v
+  // is bucketEnd[v] .. bucketEnd[v + 1] - 1.
+  std::vector<Filed> filed(static_cast<size_t>(corners));
+  for (int f = 0; f < faceCount; ++f) {
+    const int begin = faceStart[f], end = faceStart[f + 1];
+    for (int h = begin; h < end; ++h) {
+      const int a = cornerVertex[h], b = cornerVertex[h + 1 == end ? begin : h + 1];
+      const int lo = std::min(a, b);
+      filed[size_t(bucketEnd[size_t(lo) + 1]++)] = Filed{a < b ? b : ~a, h};
     }
-    const int other = slots[slot].first;
-    const int a = cornerVertex[h];
-    if (other < 0) {
+  }
+
+  // Per edge, in corner order: the second half-edge is the first's twin unless it runs the same way,
+  // and a third means a third face. The earliest such corner is reported, as a walk over the
+  // corners in order would meet it.
+  int faultAt = corners, faultFirst = -1;
+  constexpr int kAhead = 16;
+  for (int lo = 0; lo < vertexCount; ++lo) {
+    Filed* const begin = filed.data() + bucketEnd[size_t(lo)];
+    Filed* const end = filed.data() + bucketEnd[size_t(lo) + 1];
+    if (end - filed.data() + kAhead < corners) {
+      // The twin table and the higher vertices' valences are written all over: fetched ahead.
+      const Filed& ahead = end[kAhead];
+      __builtin_prefetch(&m.twin[size_t(ahead.h)], 1);
+      __builtin_prefetch(&m.valence[size_t(upper(ahead))], 1);
+    }
+    sortBucket(begin, end);
+    for (Filed* e = begin; e < end;) {
+      Filed* next = e + 1;
+      while (next < end && upper(*next) == upper(*e)) ++next;
+      ++m.valence[size_t(lo)];
+      ++m.valence[size_t(upper(*e))];
+      if (next - e >= 2) {
+        if ((e[0].other < 0) == (e[1].other < 0)) {
+          if (e[1].h < faultAt) faultAt = e[1].h, faultFirst = e[0].h;
+        } else {
+          m.twin[size_t(e[0].h)] = e[1].h;
+          m.twin[size_t(e[1].h)] = e[0].h;
+          if (next - e >= 3 && e[2].h < faultAt) faultAt = e[2].h, faultFirst = -1;
+        }
+      }
+      e = next;
+    }
+  }
+  if (faultAt < corners) {
+    const int h = faultAt, a = cornerVertex[h];
+    if (faultFirst < 0) {
       r_error = "the edge from " + vertexName(a) + " to " + std::to_string(m.Head(h) + 1) + " has more than two faces (face " +
                 std::to_string(m.faceOf[size_t(h)] + 1) + " is the third): the mesh is not manifold there";
-      return false;
-    }
-    if (cornerVertex[other] == a) {
-      r_error = "faces " + std::to_string(m.faceOf[size_t(other)] + 1) + " and " + std::to_string(m.faceOf[size_t(h)] + 1) +
+    } else {
+      r_error = "faces " + std::to_string(m.faceOf[size_t(faultFirst)] + 1) + " and " + std::to_string(m.faceOf[size_t(h)] + 1) +
                 " both run from " + vertexName(a) + " to " + std::to_string(m.Head(h) + 1) +
                 ": their orientations disagree (or the edge has a third face)";
-      return false;
     }
-    m.twin[size_t(h)] = other;
-    m.twin[size_t(other)] = h;
-    slots[slot].first = -1;
+    return false;
   }
-
-  if (counter.joinable()) counter.join();
+  // valence counts each vertex's edges: how many vertices share an edge with it.
   for (int v = 0; v < vertexCount; ++v) {
     if (m.valence[size_t(v)] == 0) {
       r_error = vertexName(v) + " is isolated: no face uses it";
       return false;
     }
-  }
-  // valence so far counts the edges leaving each vertex; a boundary edge into a vertex adds one more
-  // neighbour.
-  for (int h = 0; h < corners; ++h) {
-    if (m.twin[size_t(h)] < 0) ++m.valence[size_t(m.Head(h))];
   }
   return true;
 }
