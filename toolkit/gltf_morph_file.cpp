@@ -636,15 +636,18 @@ bool GltfMorphFile::Load(std::string bytes, const std::string& name, const GltfE
   const int root = s.spans.Root();
   if (s.spans.At(root).kind != JsonSpans::Kind::Object) return s.fail(r_error, "the JSON is not an object");
   // Refused before anything else is read, whatever else may be wrong with the file.
-  auto mentions = [&](int node, const std::string& extension) {
+  // Every member of the root is searched, duplicates too: readers disagree on which one counts.
+  auto mentions = [&](const std::string& extension) {
     const std::string quoted = "\"" + extension + "\"";
-    return node >= 0 && std::string_view(s.json).substr(s.spans.At(node).begin, s.spans.At(node).end - s.spans.At(node).begin)
-                                .find(quoted) != std::string_view::npos;
+    for (const auto& [key, node] : s.spans.At(root).children) {
+      if (key != "extensionsUsed" && key != "extensionsRequired" && key != "meshes" && key != "bufferViews") continue;
+      const JsonSpans::Node& n = s.spans.At(node);
+      if (std::string_view(s.json).substr(n.begin, n.end - n.begin).find(quoted) != std::string_view::npos) return true;
+    }
+    return false;
   };
   for (const auto& [extension, what] : kRefusedExtensions) {
-    if (mentions(s.spans.Member(root, "extensionsUsed"), extension) ||
-        mentions(s.spans.Member(root, "extensionsRequired"), extension) ||
-        mentions(s.spans.Member(root, "meshes"), extension) || mentions(s.spans.Member(root, "bufferViews"), extension)) {
+    if (mentions(extension)) {
       return s.fail(r_error, std::string("uses ") + extension + " (" + what +
                                  "), which velomorph cannot change: export the file without it");
     }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -162,6 +163,8 @@ TEST_F(GltfApplyTest, EveryTargetOfEveryPrimitiveEqualsApplyOnItsObjForm) {
       const RunResult r = Run(args);
       ASSERT_EQ(r.exitCode, 0) << r.err;
       ExpectEqualsObjApply(name, out, options, all);
+      // The sparse target's vertex set changed, so the file was restructured: what it carried stays.
+      EXPECT_NE(Read(out).find(kExtrasAndExtension), std::string::npos) << out;
     }
   }
 
@@ -293,6 +296,124 @@ TEST_F(GltfApplyTest, DenseTargetsChangeInPlaceKeepingEveryOtherByte) {
     EXPECT_EQ(changedOutside, 0u) << name;
     EXPECT_GT(changedInside, 0u) << name;
   }
+}
+
+TEST_F(GltfApplyTest, DeriveCreatesTheFlipOfEachLeftTarget) {
+  const MirrorGrid grid(0);
+  GltfMeshSpec spec = twoPrimitiveCharacter(grid);
+  spec.targetNames = {"smile_L"};
+  for (GltfPrimitiveSpec& prim : spec.primitives) prim.targets.resize(1);
+  Write("face.glb", BuildMorphGltf(spec));
+  const RunResult r = Run({"apply", "--target", "face.glb", "--out", "face.glb", "--derive", "_L=_R", "--quiet"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  GltfMorphFile file;
+  Load("face.glb", file);
+  ASSERT_EQ(file.TargetCount(0), 2);
+  EXPECT_EQ(file.TargetName(0, 1), "smile_R");
+  EXPECT_EQ(file.Displacement(0, 0, 1, MorphAttribute::Normal).size(), size_t(MirrorGrid::kVertices) * 3);
+  EXPECT_NE(Read("face.glb").find("\"weights\":[0,0]"), std::string::npos);
+  // face.glb now holds smile_L as it was and smile_R; run again, smile_R is replaced in place.
+  ExpectEqualsObjApply("face.glb", "face.glb", {"--operation", "flip"}, {{0, 1}});
+  const std::string once = Read("face.glb");
+  ASSERT_EQ(Run({"apply", "--target", "face.glb", "--out", "again.glb", "--derive", "_L=_R", "--quiet"}).exitCode, 0);
+  EXPECT_EQ(Read("again.glb"), once);
+}
+
+TEST_F(GltfApplyTest, DamagedOrRefusedFilesWriteNothing) {
+  const MirrorGrid grid(0);
+  const std::string good = BuildMorphGltf(twoPrimitiveCharacter(grid));
+  std::string bin;
+  const std::string text = BuildMorphGltf(twoPrimitiveCharacter(grid), "character.bin", &bin);
+  Write("character.bin", bin);
+  auto replaced = [](std::string s, const std::string& from, const std::string& to) {
+    const size_t at = s.find(from);
+    return at == std::string::npos ? std::string() : s.replace(at, from.size(), to);
+  };
+  std::string lengthLie = good;
+  lengthLie[8] = char(lengthLie[8] + 4);
+  std::string chunkLie = good;
+  chunkLie[12] = char(chunkLie[12] + 100);
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"truncated.glb", good.substr(0, good.size() - 10)},
+      {"length.glb", lengthLie},
+      {"chunk.glb", chunkLie},
+      {"json.gltf", text.substr(0, text.size() / 2)},
+      {"view.gltf", replaced(text, "\"byteOffset\":180,", "\"byteOffset\":99999,")},
+      {"accessor.gltf", replaced(text, "\"NORMAL\":4}", "\"NORMAL\":400}")},
+      {"count.gltf", replaced(text, "\"count\":15,\"type\":\"VEC3\",\"bufferView\":5", "\"count\":14,\"type\":\"VEC3\",\"bufferView\":5")},
+      {"parent.gltf", replaced(text, "\"uri\":\"character.bin\"", "\"uri\":\"../character.bin\"")},
+      {"absolute.gltf", replaced(text, "\"uri\":\"character.bin\"", "\"uri\":\"/etc/passwd\"")},
+      {"draco.gltf", replaced(text, "[\"VENDOR_rig_notes\"]", "[\"VENDOR_rig_notes\",\"KHR_draco_mesh_compression\"]")},
+      {"quantized.gltf", replaced(text, "\"asset\":", "\"extensionsRequired\":[\"KHR_mesh_quantization\"],\"asset\":")},
+      {"meshopt.gltf", replaced(text, "[\"VENDOR_rig_notes\"]", "[\"EXT_meshopt_compression\"]")},
+  };
+  for (const auto& [name, bytes] : cases) {
+    ASSERT_FALSE(bytes.empty()) << name;
+    Write(name, bytes);
+    const std::string out = "out" + name.substr(name.find('.'));
+    const RunResult r = Run({"apply", "--target", name, "--out", out});
+    EXPECT_EQ(r.exitCode, 3) << name << ": " << r.err;
+    EXPECT_NE(r.err.find(name), std::string::npos) << r.err;
+    EXPECT_FALSE(Exists(out)) << name;
+  }
+}
+
+TEST_F(GltfApplyTest, OptionsThatDoNotFitAGltfFileAreRefused) {
+  const MirrorGrid grid(0);
+  Write("character.glb", BuildMorphGltf(twoPrimitiveCharacter(grid)));
+  Write("base.obj", grid.ObjText(grid.Base()));
+  Write("weights.txt", grid.WeightsText(std::vector<float>(MirrorGrid::kVertices, 1.0f)));
+  const std::vector<std::pair<std::vector<std::string>, int>> cases = {
+      {{"--input", "base.obj"}, 2},
+      {{"--out-dir", "results"}, 2},
+      {{"--derive", "_L"}, 2},
+      {{"--derive", "_L=_R", "--operation", "mirror"}, 2},
+      {{"--selection", "weights.txt"}, 2},  // two primitives: whose vertices would it weigh?
+      {{"--targets", "nothing_*"}, 4},
+  };
+  for (const auto& [options, code] : cases) {
+    std::vector<std::string> args = {"apply", "--target", "character.glb"};
+    if (options.front() != "--out-dir") args.insert(args.end(), {"--out", "out.glb"});
+    args.insert(args.end(), options.begin(), options.end());
+    const RunResult r = Run(args);
+    EXPECT_EQ(r.exitCode, code) << options.front() << ": " << r.err;
+    EXPECT_FALSE(Exists("out.glb")) << options.front();
+  }
+  EXPECT_EQ(Run({"apply", "--target", "base.obj", "--input", "base.obj", "--out", "o.obj", "--targets", "x"}).exitCode, 2);
+}
+
+// The Khronos validator, where node and npm's gltf-validator are installed (./run.sh test installs
+// it into build/npm): no error in any kind of result.
+TEST_F(GltfApplyTest, KhronosValidatorFindsNoErrorInAnyResult) {
+  const std::string modules = VELOMORPH_NODE_MODULES;
+  if (std::system("node --version >/dev/null 2>&1") != 0 || !std::filesystem::exists(modules + "/gltf-validator")) {
+    GTEST_SKIP() << "node or " << modules << "/gltf-validator is missing (npm install --prefix build/npm gltf-validator)";
+  }
+  const MirrorGrid grid(0);
+  GltfMeshSpec spec = twoPrimitiveCharacter(grid);
+  std::string bin;
+  Write("character.glb", BuildMorphGltf(spec));
+  Write("character.gltf", BuildMorphGltf(spec, "character.bin", &bin));
+  Write("character.bin", bin);
+  spec.targetNames = {"smile_L"};
+  for (GltfPrimitiveSpec& prim : spec.primitives) prim.targets.resize(1);
+  Write("face.glb", BuildMorphGltf(spec));
+  const std::vector<std::vector<std::string>> runs = {
+      {"--target", "character.glb", "--out", "mirrored.glb"},
+      {"--target", "character.gltf", "--out", "flipped.gltf", "--operation", "flip"},
+      {"--target", "character.glb", "--out", "in_place.glb", "--targets", "dense_*"},
+      {"--target", "face.glb", "--out", "derived.glb", "--derive", "_L=_R"},
+  };
+  std::string files;
+  for (const std::vector<std::string>& run : runs) {
+    std::vector<std::string> args = {"apply", "--quiet"};
+    args.insert(args.end(), run.begin(), run.end());
+    ASSERT_EQ(Run(args).exitCode, 0);
+    files += " '" + Path(run[3]) + "'";
+  }
+  const std::string command = "NODE_PATH='" + modules + "' node '" VELOMORPH_SOURCE_DIR "/tests/gltf/validate_gltf.js'" +
+                              files + " > '" + Path("validator.txt") + "' 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0) << Read("validator.txt");
 }
 
 }  // namespace
