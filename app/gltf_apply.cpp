@@ -184,6 +184,7 @@ int GltfRun::runPrimitive(int mesh, int primitive, const std::vector<TargetJob>&
   const std::vector<float> baseTangents = file_.Base(mesh, primitive, MorphAttribute::Tangent);
   std::vector<int> partners;
   INode* node = nullptr;
+  Object* obj = nullptr;
   for (const TargetJob& job : jobs) {
     const std::string name = file_.TargetName(mesh, job.source);
     const std::string status = label + " target " + (name.empty() ? std::to_string(job.source) : "'" + name + "'");
@@ -194,15 +195,15 @@ int GltfRun::runPrimitive(int mesh, int primitive, const std::vector<TargetJob>&
       mesh3.positions[v] = Point3(base[v * 3] + displacement[v * 3], base[v * 3 + 1] + displacement[v * 3 + 1],
                                   base[v * 3 + 2] + displacement[v * 3 + 2]);
     }
-    Object* obj = BuildHostObject(mesh3, o_.kind, error);
-    if (obj == nullptr) return fail(kExitUnreadable, label + ": " + error);
-    if (!selection_.empty()) ApplyVertexSelection(obj, selection_);
-    if (node == nullptr) {
-      node = scene.AddInput("input", obj);
-    } else {
-      static_cast<IDerivedObject*>(node->GetObjectRef())->ReferenceObject(obj);
-      scene.Call(L"reset");
+    // The input object of the first target is built, and moved to each next target's positions.
+    if (obj == nullptr || !MoveObjectVertices(obj, mesh3.positions)) {
+      obj = BuildHostObject(mesh3, o_.kind, error);
+      if (obj == nullptr) return fail(kExitUnreadable, label + ": " + error);
+      if (!selection_.empty()) ApplyVertexSelection(obj, selection_);
+      if (node == nullptr) node = scene.AddInput("input", obj);
+      else static_cast<IDerivedObject*>(node->GetObjectRef())->ReferenceObject(obj);
     }
+    if (&job != &jobs.front()) scene.Call(L"reset");
     const size_t reportsBefore = GetCOREInterface()->Reports().size();
     Object* evaluated = scene.Evaluate(node);
     times_.Stop(&job == &jobs.front() ? kPairAndApply : kApply);

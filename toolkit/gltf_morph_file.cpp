@@ -508,14 +508,18 @@ bool GltfMorphFile::State::indexList(int accessor, size_t vertexCount, std::vect
 std::vector<float> GltfMorphFile::State::sparseBase(int accessor) const {
   const tinygltf::Accessor& a = model.accessors[size_t(accessor)];
   const size_t components = size_t(a.type);
-  std::vector<float> values(a.count * components, 0.0f);
-  if (a.bufferView >= 0) {
-    const tinygltf::BufferView& v = model.bufferViews[size_t(a.bufferView)];
-    const size_t element = 4 * components;
-    const size_t stride = v.byteStride != 0 ? v.byteStride : element;
-    const unsigned char* at = buffers[size_t(v.buffer)].data() + v.byteOffset + a.byteOffset;
-    for (size_t i = 0; i < a.count; ++i) std::memcpy(&values[i * components], at + i * stride, element);
+  if (a.bufferView < 0) return std::vector<float>(a.count * components, 0.0f);
+  const tinygltf::BufferView& v = model.bufferViews[size_t(a.bufferView)];
+  const size_t element = 4 * components;
+  const size_t stride = v.byteStride != 0 ? v.byteStride : element;
+  const unsigned char* at = buffers[size_t(v.buffer)].data() + v.byteOffset + a.byteOffset;
+  if (stride == element && a.count > 0) {
+    std::vector<float> values(a.count * components);
+    std::memcpy(values.data(), at, values.size() * sizeof(float));
+    return values;
   }
+  std::vector<float> values(a.count * components);
+  for (size_t i = 0; i < a.count; ++i) std::memcpy(&values[i * components], at + i * stride, element);
   return values;
 }
 
@@ -811,11 +815,14 @@ namespace {
 
 std::string minMaxMembers(const std::vector<float>& values, size_t count) {
   std::array<float, 3> low = {0, 0, 0}, high = {0, 0, 0};
-  for (size_t i = 0; i < count; ++i) {
+  if (count > 0) {
+    for (size_t c = 0; c < 3; ++c) low[c] = high[c] = values[c];
+  }
+  for (size_t i = 1; i < count; ++i) {
     for (size_t c = 0; c < 3; ++c) {
       const float v = values[i * 3 + c];
-      if (i == 0 || v < low[c]) low[c] = v;
-      if (i == 0 || v > high[c]) high[c] = v;
+      low[c] = v < low[c] ? v : low[c];
+      high[c] = v > high[c] ? v : high[c];
     }
   }
   auto list = [](const std::array<float, 3>& v) {
