@@ -234,7 +234,25 @@ struct GltfMorphFile::State {
   std::vector<int> accessorUses;
   std::set<int> sharedBytes;       // target accessors whose bytes something else reads too
   std::set<int> changedAccessors;  // written in place
-  std::map<SlotKey, std::vector<float>> pending;  // written as new accessors
+  // Values waiting for an accessor of their own, kept as they will be written: a target stored
+  // sparse keeps only the vertices it moves.
+  struct Pending {
+    bool sparse = false;
+    std::vector<uint32_t> indices;  // sparse: the vertices listed, increasing
+    std::vector<float> values;      // 3 a vertex (sparse: a listed vertex)
+    std::array<float, 3> low = {0, 0, 0}, high = {0, 0, 0};  // over every vertex
+  };
+  std::map<SlotKey, Pending> pending;
+  // The accessor a slot's new accessor takes after: its own, or for a created target its model's.
+  int sourceAccessor(const SlotKey& key) const {
+    const auto [mesh, primitive, target, attribute] = key;
+    const Mesh& m = meshes[size_t(mesh)];
+    const Primitive& p = m.primitives[size_t(primitive)];
+    const int t = target >= m.fileTargets ? m.likeTarget[size_t(target - m.fileTargets)] : target;
+    return p.targets[size_t(t)][size_t(attribute)];
+  }
+  static Pending makePending(std::vector<float> values, bool sparse);
+  static std::vector<float> expand(const Pending& pending, size_t count);
 
   bool fail(std::string& r_error, const std::string& message) const {
     r_error = name + ": " + message;
@@ -621,6 +639,41 @@ bool GltfMorphFile::State::writeInPlace(int accessor, const std::vector<float>& 
   return true;
 }
 
+GltfMorphFile::State::Pending GltfMorphFile::State::makePending(std::vector<float> values, bool sparse) {
+  Pending p;
+  p.sparse = sparse;
+  const size_t count = values.size() / 3;
+  for (size_t c = 0; c < 3 && count > 0; ++c) p.low[c] = p.high[c] = values[c];
+  for (size_t i = 0; i < count; ++i) {
+    for (size_t c = 0; c < 3; ++c) {
+      const float v = values[i * 3 + c];
+      p.low[c] = v < p.low[c] ? v : p.low[c];
+      p.high[c] = v > p.high[c] ? v : p.high[c];
+    }
+  }
+  if (!sparse) {
+    p.values = std::move(values);
+    return p;
+  }
+  static const float kZero[3] = {0, 0, 0};
+  for (size_t i = 0; i < count; ++i) {
+    // Bits, not values: a -0 displacement keeps a -0 base's sign.
+    if (std::memcmp(&values[i * 3], kZero, sizeof kZero) == 0) continue;
+    p.indices.push_back(uint32_t(i));
+    p.values.insert(p.values.end(), &values[i * 3], &values[i * 3] + 3);
+  }
+  return p;
+}
+
+std::vector<float> GltfMorphFile::State::expand(const Pending& pending, size_t count) {
+  if (!pending.sparse) return pending.values;
+  std::vector<float> values(count * 3, 0.0f);
+  for (size_t k = 0; k < pending.indices.size(); ++k) {
+    std::memcpy(&values[size_t(pending.indices[k]) * 3], &pending.values[k * 3], 12);
+  }
+  return values;
+}
+
 GltfMorphFile::GltfMorphFile() : s_(std::make_unique<State>()) {}
 GltfMorphFile::~GltfMorphFile() = default;
 
@@ -760,7 +813,7 @@ std::vector<int> GltfMorphFile::Triangles(int mesh, int primitive) const {
 
 std::vector<float> GltfMorphFile::Displacement(int mesh, int primitive, int target, MorphAttribute attribute) const {
   const auto pending = s_->pending.find({mesh, primitive, target, int(attribute)});
-  if (pending != s_->pending.end()) return pending->second;
+  if (pending != s_->pending.end()) return State::expand(pending->second, VertexCount(mesh, primitive));
   const size_t n = VertexCount(mesh, primitive);
   const auto* slots = s_->slotAccessors(mesh, primitive, target);
   if (slots == nullptr || (*slots)[size_t(attribute)] < 0) return std::vector<float>(n * 3, 0.0f);
@@ -788,7 +841,9 @@ void GltfMorphFile::SetDisplacement(int mesh, int primitive, int target, MorphAt
       s_->writeInPlace((*slots)[size_t(attribute)], values)) {
     return;
   }
-  s_->pending[key] = std::move(values);
+  const int source = s_->sourceAccessor(key);
+  s_->pending[key] =
+      State::makePending(std::move(values), source >= 0 && s_->model.accessors[size_t(source)].sparse.isSparse);
 }
 
 bool GltfMorphFile::Restructured() const {
@@ -868,45 +923,41 @@ bool GltfMorphFile::Write(const std::function<bool(std::string_view)>& put) cons
     replace(high, members.substr(split + 7));
   }
 
-  // New accessors and the data they read, appended.
-  std::string data;
+  // New accessors and the data they read, appended: pieces of the values held, each a whole number
+  // of words, so every view stays aligned.
+  std::vector<std::string_view> data;
+  size_t dataSize = 0;
   const size_t dataBase = s.glbBin ? align4(s.buffers[0].size()) : 0;
   const int dataBuffer = s.glbBin ? 0 : int(s.model.buffers.size());
   int nextView = int(s.model.bufferViews.size());
   int nextAccessor = int(s.model.accessors.size());
   auto addView = [&](const void* bytes, size_t size) {
-    data.resize(align4(data.size()), '\0');
     appendToRootArray("bufferViews", "{\"buffer\":" + std::to_string(dataBuffer) + ",\"byteOffset\":" +
-                                         std::to_string(dataBase + data.size()) + ",\"byteLength\":" + std::to_string(size) + "}");
-    data.append(static_cast<const char*>(bytes), size);
+                                         std::to_string(dataBase + dataSize) + ",\"byteLength\":" + std::to_string(size) + "}");
+    data.emplace_back(static_cast<const char*>(bytes), size);
+    dataSize += size;
     return nextView++;
   };
-  auto addAccessor = [&](const std::vector<float>& values, size_t count, bool sparse) {
+  // A new accessor of `pending`'s values, or of zeros when it is null.
+  auto addAccessor = [&](const State::Pending* pending, size_t count) {
     std::string text = "{\"componentType\":5126,\"count\":" + std::to_string(count) + ",\"type\":\"VEC3\",";
-    if (!sparse) {
-      text += "\"bufferView\":" + std::to_string(addView(values.data(), values.size() * sizeof(float))) + ",";
-    } else {
-      std::vector<uint32_t> indices;
-      std::vector<float> listed;
-      static const float kZero[3] = {0, 0, 0};
-      for (size_t i = 0; i < count; ++i) {
-        if (values.empty() || std::memcmp(&values[i * 3], kZero, sizeof kZero) == 0) continue;
-        indices.push_back(uint32_t(i));
-        listed.insert(listed.end(), {values[i * 3], values[i * 3 + 1], values[i * 3 + 2]});
-      }
-      if (!indices.empty()) {
-        const int indexView = addView(indices.data(), indices.size() * 4);
-        const int valueView = addView(listed.data(), listed.size() * 4);
-        text += "\"sparse\":{\"count\":" + std::to_string(indices.size()) + ",\"indices\":{\"bufferView\":" +
-                std::to_string(indexView) + ",\"componentType\":5125},\"values\":{\"bufferView\":" +
-                std::to_string(valueView) + "}},";
-      }
+    if (pending != nullptr && !pending->sparse) {
+      text += "\"bufferView\":" + std::to_string(addView(pending->values.data(), pending->values.size() * sizeof(float))) + ",";
+    } else if (pending != nullptr && !pending->indices.empty()) {
+      const int indexView = addView(pending->indices.data(), pending->indices.size() * 4);
+      const int valueView = addView(pending->values.data(), pending->values.size() * 4);
+      text += "\"sparse\":{\"count\":" + std::to_string(pending->indices.size()) + ",\"indices\":{\"bufferView\":" +
+              std::to_string(indexView) + ",\"componentType\":5125},\"values\":{\"bufferView\":" +
+              std::to_string(valueView) + "}},";
     }
-    text += values.empty() ? "\"min\":[0,0,0],\"max\":[0,0,0]" : minMaxMembers(values, count);
+    auto list = [](const std::array<float, 3>& v) {
+      return "[" + formatFloat(v[0]) + "," + formatFloat(v[1]) + "," + formatFloat(v[2]) + "]";
+    };
+    text += pending == nullptr ? "\"min\":[0,0,0],\"max\":[0,0,0]"
+                               : "\"min\":" + list(pending->low) + ",\"max\":" + list(pending->high);
     appendToRootArray("accessors", text + "}");
     return nextAccessor++;
   };
-  auto isSparse = [&](int accessor) { return accessor >= 0 && s.model.accessors[size_t(accessor)].sparse.isSparse; };
   auto primitiveNode = [&](const State::Mesh& m, const State::Primitive& p) {
     return j.Element(j.Member(j.Element(j.Member(root, "meshes"), size_t(m.gltfMesh)), "primitives"),
                      size_t(p.gltfPrimitive));
@@ -918,9 +969,7 @@ bool GltfMorphFile::Write(const std::function<bool(std::string_view)>& put) cons
     const State::Mesh& m = s.meshes[size_t(mesh)];
     const State::Primitive& p = m.primitives[size_t(primitive)];
     const bool created = target >= m.fileTargets;
-    const int source = created ? p.targets[size_t(m.likeTarget[size_t(target - m.fileTargets)])][size_t(attribute)]
-                               : p.targets[size_t(target)][size_t(attribute)];
-    const int index = addAccessor(values, p.vertexCount, isSparse(source));
+    const int index = addAccessor(&values, p.vertexCount);
     if (created) {
       auto& slots = createdAccessors.try_emplace({mesh, primitive, target}, std::array<int, 3>{-1, -1, -1}).first->second;
       slots[size_t(attribute)] = index;
@@ -945,7 +994,7 @@ bool GltfMorphFile::Write(const std::function<bool(std::string_view)>& put) cons
         for (int k = 0; k < 3; ++k) {
           if (like[size_t(k)] < 0) continue;
           int index = found != createdAccessors.end() ? found->second[size_t(k)] : -1;
-          if (index < 0) index = addAccessor({}, p.vertexCount, true);
+          if (index < 0) index = addAccessor(nullptr, p.vertexCount);
           object += std::string(object.empty() ? "" : ",") + "\"" + MorphAttributeName(MorphAttribute(k)) + "\":" +
                     std::to_string(index);
         }
@@ -970,14 +1019,16 @@ bool GltfMorphFile::Write(const std::function<bool(std::string_view)>& put) cons
       }
     }
   }
-  if (!data.empty()) {
-    data.resize(align4(data.size()), '\0');
+  if (dataSize > 0) {
     if (s.glbBin) {
-      replace(j.Member(j.Element(j.Member(root, "buffers"), 0), "byteLength"), std::to_string(dataBase + data.size()));
+      replace(j.Member(j.Element(j.Member(root, "buffers"), 0), "byteLength"), std::to_string(dataBase + dataSize));
     } else {
-      appendToRootArray("buffers", "{\"byteLength\":" + std::to_string(data.size()) +
+      std::string bytes;
+      bytes.reserve(dataSize);
+      for (std::string_view piece : data) bytes.append(piece);
+      appendToRootArray("buffers", "{\"byteLength\":" + std::to_string(dataSize) +
                                        ",\"uri\":\"data:application/octet-stream;base64," +
-                                       base64(reinterpret_cast<const unsigned char*>(data.data()), data.size()) + "\"}");
+                                       base64(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()) + "\"}");
     }
   }
   // A changed buffer kept outside the file is carried inside it from now on.
@@ -994,9 +1045,10 @@ bool GltfMorphFile::Write(const std::function<bool(std::string_view)>& put) cons
   if (!s.binary) return put(json);
 
   json.resize(align4(json.size()), ' ');
-  std::string binTail = s.binPadding;
-  if (!data.empty()) binTail = std::string(dataBase - s.buffers[0].size(), '\0') + data;
-  const size_t binLength = s.glbBin ? s.buffers[0].size() + binTail.size() : 0;
+  // Buffer 0 is followed by its padding as read, or by the appended data.
+  const bool appended = s.glbBin && dataSize > 0;
+  const std::string binTail = appended ? std::string(dataBase - s.buffers[0].size(), '\0') : s.binPadding;
+  const size_t binLength = s.glbBin ? s.buffers[0].size() + binTail.size() + (appended ? dataSize : 0) : 0;
   const size_t total = 12 + 8 + json.size() + (s.glbBin ? 8 + binLength : 0) + s.otherChunks.size();
   if (total > std::numeric_limits<uint32_t>::max()) return false;
   std::string header = u32Bytes(kGlbMagic) + u32Bytes(2) + u32Bytes(uint32_t(total)) + u32Bytes(uint32_t(json.size())) +
@@ -1007,6 +1059,9 @@ bool GltfMorphFile::Write(const std::function<bool(std::string_view)>& put) cons
     if (!put(binHeader) ||
         !put(std::string_view(reinterpret_cast<const char*>(s.buffers[0].data()), s.buffers[0].size())) || !put(binTail)) {
       return false;
+    }
+    for (std::string_view piece : data) {
+      if (appended && !put(piece)) return false;
     }
   }
   return s.otherChunks.empty() || put(s.otherChunks);
