@@ -264,6 +264,9 @@ struct GltfMorphFile::State {
                      std::string& r_error) const;
   bool checkSparseIndices(int index, std::string& r_error) const;
   bool collectMeshes(std::string& r_error);
+  // Whether tinygltf's model has an element for each one of the JSON's that the edits address by
+  // index: a reader that skipped a malformed one would make them address the wrong element.
+  bool modelMatchesJson(std::string& r_error) const;
   void findSharedBytes();
   std::vector<ByteSpan> accessorSpans(int index) const;
 
@@ -414,6 +417,39 @@ std::vector<ByteSpan> GltfMorphFile::State::accessorSpans(int index) const {
     add(a.sparse.values.bufferView, size_t(a.sparse.values.byteOffset), size_t(a.sparse.count) * element);
   }
   return spans;
+}
+
+bool GltfMorphFile::State::modelMatchesJson(std::string& r_error) const {
+  const int root = spans.Root();
+  auto length = [&](int node) { return node >= 0 && spans.At(node).kind == JsonSpans::Kind::Array ? spans.At(node).children.size() : 0; };
+  const std::pair<const char*, size_t> arrays[] = {{"accessors", model.accessors.size()}, {"bufferViews", model.bufferViews.size()},
+                                                   {"buffers", model.buffers.size()}, {"meshes", model.meshes.size()},
+                                                   {"nodes", model.nodes.size()}};
+  for (const auto& [name, count] : arrays) {
+    if (length(spans.Member(root, name)) != count) return fail(r_error, std::string("an element of ") + name + " is not valid glTF");
+  }
+  const int meshes = spans.Member(root, "meshes");
+  for (size_t m = 0; m < model.meshes.size(); ++m) {
+    const int primitives = spans.Member(spans.Element(meshes, m), "primitives");
+    if (length(primitives) != model.meshes[m].primitives.size()) {
+      return fail(r_error, "mesh " + std::to_string(m) + ": a primitive is not valid glTF");
+    }
+    for (size_t p = 0; p < model.meshes[m].primitives.size(); ++p) {
+      const int targets = spans.Member(spans.Element(primitives, p), "targets");
+      const auto& modelTargets = model.meshes[m].primitives[p].targets;
+      bool same = length(targets) == modelTargets.size();
+      for (size_t t = 0; t < modelTargets.size() && same; ++t) {
+        for (int k = 0; k < 3; ++k) {
+          const char* name = MorphAttributeName(MorphAttribute(k));
+          same = same && (spans.Member(spans.Element(targets, t), name) >= 0) == (modelTargets[t].count(name) > 0);
+        }
+      }
+      if (!same) {
+        return fail(r_error, "mesh " + std::to_string(m) + ", primitive " + std::to_string(p) + ": a morph target is not valid glTF");
+      }
+    }
+  }
+  return true;
 }
 
 bool GltfMorphFile::State::collectMeshes(std::string& r_error) {
@@ -750,7 +786,7 @@ bool GltfMorphFile::Load(std::string bytes, const std::string& name, const GltfE
     buffer.data = {};
   }
   s.bufferChanged.assign(s.buffers.size(), false);
-  if (!s.collectMeshes(r_error)) return false;
+  if (!s.modelMatchesJson(r_error) || !s.collectMeshes(r_error)) return false;
   s.findSharedBytes();
   return true;
 }

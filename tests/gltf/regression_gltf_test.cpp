@@ -1,0 +1,43 @@
+// Inputs the glTF fuzzer found, kept as tests.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "gltf_morph_builder.h"
+#include "gltf_morph_file.h"
+
+namespace {
+
+// A primitive tinygltf skips (no "attributes"), or a target attribute it drops (not an index), must
+// not shift which JSON element the edits reach: the file is refused.
+TEST(GltfRegression, AnElementTheParserSkipsRefusesTheFile) {
+  GltfMeshSpec spec;
+  spec.targetNames = {"smile_L"};
+  for (float z : {0.0f, 1.0f}) {
+    GltfPrimitiveSpec prim;
+    prim.positions = {-1, 0, z, 1, 0, z, 0, 1, z};
+    prim.triangles = {0, 1, 2};
+    GltfTargetSpec target;
+    target.positions = {0.5f, 0, 0, 0, 0, 0, 0, 0, 0};
+    prim.targets = {target};
+    spec.primitives.push_back(prim);
+  }
+  std::string bin;
+  const std::string text = BuildMorphGltf(spec, "x.bin", &bin);
+  const GltfExternalReader readBin = [&](const std::string&, std::string& r_bytes, std::string&) {
+    r_bytes = bin;
+    return true;
+  };
+  GltfMorphFile file;
+  std::string error;
+  ASSERT_TRUE(file.Load(text, "whole.gltf", readBin, error)) << error;
+  for (auto [from, to] : {std::pair<std::string, std::string>{"{\"attributes\"", "{\"extrasutes\""},
+                          {"\"targets\":[{\"POSITION\":", "\"targets\":[{\"POSITION\":\"x\",\"P\":"}}) {
+    std::string damaged = text;
+    damaged.replace(damaged.find(from), from.size(), to);
+    EXPECT_FALSE(file.Load(damaged, "skipped.gltf", readBin, error)) << to;
+    EXPECT_NE(error.find("not valid glTF"), std::string::npos) << error;
+  }
+}
+
+}  // namespace
