@@ -809,7 +809,10 @@ bool GltfMorphFile::HasBase(int mesh, int primitive, MorphAttribute attribute) c
 
 bool GltfMorphFile::HasTarget(int mesh, int primitive, int target, MorphAttribute attribute) const {
   const State::Mesh& m = s_->meshes[size_t(mesh)];
-  if (target >= m.fileTargets) return HasTarget(mesh, primitive, m.likeTarget[size_t(target - m.fileTargets)], attribute);
+  if (target >= m.fileTargets) {
+    return s_->pending.count({mesh, primitive, target, int(attribute)}) ||
+           HasTarget(mesh, primitive, m.likeTarget[size_t(target - m.fileTargets)], attribute);
+  }
   return (*s_->slotAccessors(mesh, primitive, target))[size_t(attribute)] >= 0 ||
          s_->pending.count({mesh, primitive, target, int(attribute)});
 }
@@ -1028,8 +1031,9 @@ bool GltfMorphFile::Write(const std::function<bool(std::string_view)>& put) cons
         const auto found = createdAccessors.find({int(mi), int(pi), t});
         std::string object;
         for (int k = 0; k < 3; ++k) {
-          if (like[size_t(k)] < 0) continue;
+          // The attributes of the target it was made like, and any given values of its own.
           int index = found != createdAccessors.end() ? found->second[size_t(k)] : -1;
+          if (like[size_t(k)] < 0 && index < 0) continue;
           if (index < 0) index = addAccessor(nullptr, p.vertexCount);
           object += std::string(object.empty() ? "" : ",") + "\"" + MorphAttributeName(MorphAttribute(k)) + "\":" +
                     std::to_string(index);

@@ -168,6 +168,19 @@ TEST_F(GltfApplyTest, EveryTargetOfEveryPrimitiveEqualsApplyOnItsObjForm) {
     }
   }
 
+  // A selection weighs the vertices of a file of one primitive as it weighs an OBJ input's.
+  GltfMeshSpec one = spec;
+  one.primitives.resize(1);
+  Write("one.glb", BuildMorphGltf(one));
+  std::vector<float> weights(MirrorGrid::kColumns * MirrorGrid::kRows, 1.0f);
+  for (size_t cell = 0; cell < weights.size(); cell += 3) weights[cell] = cell % 2 ? 0.5f : 0.0f;
+  Write("weights.txt", grid.WeightsText(weights));
+  const std::vector<std::string> selected = {"--selection", "weights.txt", "--operation", "flip"};
+  std::vector<std::string> args = {"apply", "--target", "one.glb", "--out", "one_out.glb", "--quiet"};
+  args.insert(args.end(), selected.begin(), selected.end());
+  ASSERT_EQ(Run(args).exitCode, 0);
+  ExpectEqualsObjApply("one.glb", "one_out.glb", selected, all);
+
   // Normals follow: a vertex Mirror moved takes the mirror image of its partner's displaced normal.
   ASSERT_EQ(Run({"apply", "--target", "character.glb", "--out", "out.glb", "--quiet"}).exitCode, 0);
   GltfMorphFile before, after;

@@ -40,4 +40,43 @@ TEST(GltfRegression, AnElementTheParserSkipsRefusesTheFile) {
   }
 }
 
+// A target without POSITION on a primitive, given positions, and a target created like it: both
+// gain the attribute, and the written file gives the values back.
+TEST(GltfRegression, PositionsGivenToATargetWithoutThemAreWritten) {
+  GltfMeshSpec spec;
+  spec.targetNames = {"smile_L"};
+  GltfPrimitiveSpec prim;
+  prim.positions = {-1, 0, 0, 1, 0, 0, 0, 1, 0};
+  prim.normals = {0, 0, 1, 0, 0, 1, 0, 0, 1};
+  prim.triangles = {0, 1, 2};
+  GltfTargetSpec target;
+  target.positions = {0.5f, 0, 0, 0, 0, 0, 0, 0, 0};
+  target.normals = {0, 0.5f, 0, 0, 0, 0, 0, 0, 0};
+  prim.targets = {target};
+  spec.primitives = {prim};
+  std::string glb = BuildMorphGltf(spec);
+  const std::string from = "\"targets\":[{\"POSITION\"";
+  glb.replace(glb.find(from), from.size(), "\"targets\":[{\"POSITINN\"");
+  const GltfExternalReader noFiles = [](const std::string&, std::string&, std::string&) { return false; };
+  GltfMorphFile file;
+  std::string error;
+  ASSERT_TRUE(file.Load(glb, "no_position.glb", noFiles, error)) << error;
+  ASSERT_FALSE(file.HasTarget(0, 0, 0, MorphAttribute::Position));
+  const int created = file.AddTarget(0, "smile_R", 0);
+  const std::vector<float> moved = {0.25f, 0, 0, 0, 0.125f, 0, 0, 0, -1};
+  file.SetDisplacement(0, 0, 0, MorphAttribute::Position, moved);
+  file.SetDisplacement(0, 0, created, MorphAttribute::Position, moved);
+  std::string written;
+  ASSERT_TRUE(file.Write([&](std::string_view piece) {
+    written.append(piece);
+    return true;
+  }));
+  GltfMorphFile again;
+  ASSERT_TRUE(again.Load(written, "written.glb", noFiles, error)) << error;
+  for (int t : {0, created}) {
+    EXPECT_EQ(again.Displacement(0, 0, t, MorphAttribute::Position), moved) << t;
+    EXPECT_EQ(again.Displacement(0, 0, t, MorphAttribute::Normal), file.Displacement(0, 0, t, MorphAttribute::Normal)) << t;
+  }
+}
+
 }  // namespace
