@@ -322,6 +322,12 @@ int GltfRun::Run(const std::string& pluginPath) {
   const bool written = WriteFilePieces(o_.out, [&](const auto& put) { return file_.Write(put); }, error);
   times_.Stop(kWrite);
   if (!written) return fail(kExitWriteFailed, error);
+  if (!o_.quiet) {
+    progress_.Say("velomorph: " + StreamName(o_.out, false) + ": " + std::to_string(jobCount) +
+                  (jobCount == 1 ? " target" : " targets") +
+                  (file_.Restructured() ? " written, with new accessors where a target was created or its sparse vertex set changed"
+                                        : " written in place"));
+  }
   return kExitOk;
 }
 

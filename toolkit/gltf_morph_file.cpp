@@ -263,6 +263,8 @@ struct GltfMorphFile::State {
   bool checkAccessor(int index, int type, bool floatOnly, size_t count, const std::string& what,
                      std::string& r_error) const;
   bool checkSparseIndices(int index, std::string& r_error) const;
+  // A float accessor's values are all finite numbers (JSON cannot carry the others in min and max).
+  bool checkFinite(int index, const std::string& what, std::string& r_error) const;
   bool collectMeshes(std::string& r_error);
   // Whether tinygltf's model has an element for each one of the JSON's that the edits address by
   // index: a reader that skipped a malformed one would make them address the wrong element.
@@ -397,6 +399,13 @@ bool GltfMorphFile::State::checkSparseIndices(int index, std::string& r_error) c
   return true;
 }
 
+bool GltfMorphFile::State::checkFinite(int index, const std::string& what, std::string& r_error) const {
+  for (float v : readFloats(index, model.accessors[size_t(index)].type)) {
+    if (!std::isfinite(v)) return fail(r_error, what + " (accessor " + std::to_string(index) + ") holds a value that is not a finite number");
+  }
+  return true;
+}
+
 std::vector<ByteSpan> GltfMorphFile::State::accessorSpans(int index) const {
   std::vector<ByteSpan> spans;
   const tinygltf::Accessor& a = model.accessors[size_t(index)];
@@ -483,7 +492,8 @@ bool GltfMorphFile::State::collectMeshes(std::string& r_error) {
       if (position == gp.attributes.end()) continue;
       const std::string where = meshName + ", primitive " + std::to_string(p);
       if (!checkAccessor(position->second, TINYGLTF_TYPE_VEC3, true, std::numeric_limits<size_t>::max(),
-                         where + " POSITION", r_error)) {
+                         where + " POSITION", r_error) ||
+          !checkFinite(position->second, where + " POSITION", r_error)) {
         return false;
       }
       Primitive prim;
@@ -494,7 +504,8 @@ bool GltfMorphFile::State::collectMeshes(std::string& r_error) {
         const auto found = gp.attributes.find(MorphAttributeName(MorphAttribute(k)));
         if (found == gp.attributes.end()) continue;
         if (!checkAccessor(found->second, k == 2 ? TINYGLTF_TYPE_VEC4 : TINYGLTF_TYPE_VEC3, true, prim.vertexCount,
-                           where + " " + found->first, r_error)) {
+                           where + " " + found->first, r_error) ||
+            !checkFinite(found->second, where + " " + found->first, r_error)) {
           return false;
         }
         prim.base[size_t(k)] = found->second;
@@ -514,8 +525,9 @@ bool GltfMorphFile::State::collectMeshes(std::string& r_error) {
         for (int k = 0; k < 3; ++k) {
           const auto found = gp.targets[t].find(MorphAttributeName(MorphAttribute(k)));
           if (found == gp.targets[t].end()) continue;
-          if (!checkAccessor(found->second, TINYGLTF_TYPE_VEC3, true, prim.vertexCount,
-                             where + " target " + std::to_string(t) + " " + found->first, r_error)) {
+          const std::string what = where + " target " + std::to_string(t) + " " + found->first;
+          if (!checkAccessor(found->second, TINYGLTF_TYPE_VEC3, true, prim.vertexCount, what, r_error) ||
+              !checkFinite(found->second, what, r_error)) {
             return false;
           }
           slots[size_t(k)] = found->second;
@@ -791,7 +803,6 @@ bool GltfMorphFile::Load(std::string bytes, const std::string& name, const GltfE
   return true;
 }
 
-bool GltfMorphFile::Binary() const { return s_->binary; }
 int GltfMorphFile::MeshCount() const { return int(s_->meshes.size()); }
 int GltfMorphFile::PrimitiveCount(int mesh) const { return int(s_->meshes[size_t(mesh)].primitives.size()); }
 int GltfMorphFile::TargetCount(int mesh) const { return int(s_->meshes[size_t(mesh)].names.size()); }
@@ -801,10 +812,6 @@ std::string GltfMorphFile::MeshName(int mesh) const {
 }
 size_t GltfMorphFile::VertexCount(int mesh, int primitive) const {
   return s_->meshes[size_t(mesh)].primitives[size_t(primitive)].vertexCount;
-}
-
-bool GltfMorphFile::HasBase(int mesh, int primitive, MorphAttribute attribute) const {
-  return s_->meshes[size_t(mesh)].primitives[size_t(primitive)].base[size_t(attribute)] >= 0;
 }
 
 bool GltfMorphFile::HasTarget(int mesh, int primitive, int target, MorphAttribute attribute) const {
@@ -907,6 +914,7 @@ std::vector<std::string> GltfMorphFile::ExternalReferences() const {
 
 namespace {
 
+// The "min" and "max" members of VEC3 values, or "" when a bound is not a finite number.
 std::string minMaxMembers(const std::vector<float>& values, size_t count) {
   std::array<float, 3> low = {0, 0, 0}, high = {0, 0, 0};
   if (count > 0) {
@@ -919,6 +927,9 @@ std::string minMaxMembers(const std::vector<float>& values, size_t count) {
       high[c] = v > high[c] ? v : high[c];
     }
   }
+  for (size_t c = 0; c < 3; ++c) {
+    if (!std::isfinite(low[c]) || !std::isfinite(high[c])) return std::string();
+  }
   auto list = [](const std::array<float, 3>& v) {
     return "[" + formatFloat(v[0]) + "," + formatFloat(v[1]) + "," + formatFloat(v[2]) + "]";
   };
@@ -929,6 +940,8 @@ std::string minMaxMembers(const std::vector<float>& values, size_t count) {
 
 bool GltfMorphFile::Write(const std::function<bool(std::string_view)>& put) const {
   const State& s = *s_;
+  // JSON has no spelling for infinities and NaN: bounds that are not finite are not written.
+  bool finite = true;
   const JsonSpans& j = s.spans;
   const int root = j.Root();
   std::vector<TextEdit> edits;
@@ -957,6 +970,10 @@ bool GltfMorphFile::Write(const std::function<bool(std::string_view)>& put) cons
     const int low = j.Member(node, "min"), high = j.Member(node, "max");
     if (low < 0 || high < 0) continue;
     const std::string members = minMaxMembers(s.readFloats(accessor, 3), s.model.accessors[size_t(accessor)].count);
+    if (members.empty()) {
+      finite = false;
+      continue;
+    }
     const size_t split = members.find(",\"max\":");
     replace(low, members.substr(6, split - 6));
     replace(high, members.substr(split + 7));
@@ -989,7 +1006,8 @@ bool GltfMorphFile::Write(const std::function<bool(std::string_view)>& put) cons
               std::to_string(indexView) + ",\"componentType\":5125},\"values\":{\"bufferView\":" +
               std::to_string(valueView) + "}},";
     }
-    auto list = [](const std::array<float, 3>& v) {
+    auto list = [&](const std::array<float, 3>& v) {
+      for (float f : v) finite = finite && std::isfinite(f);
       return "[" + formatFloat(v[0]) + "," + formatFloat(v[1]) + "," + formatFloat(v[2]) + "]";
     };
     text += pending == nullptr ? "\"min\":[0,0,0],\"max\":[0,0,0]"
@@ -1081,6 +1099,7 @@ bool GltfMorphFile::Write(const std::function<bool(std::string_view)>& put) cons
   for (const auto& [name, elements] : rootArrays) {
     edits.push_back({j.At(root).end - 1, j.At(root).end - 1, ",\"" + name + "\":[" + elements + "]"});
   }
+  if (!finite) return false;
   std::string json = ApplyTextEdits(s.json, std::move(edits));
   if (!s.binary) return put(json);
 

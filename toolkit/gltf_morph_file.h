@@ -55,7 +55,6 @@ class GltfMorphFile {
   bool Load(std::string bytes, const std::string& name, const GltfExternalReader& readExternal,
             std::string& r_error);
 
-  bool Binary() const;
   int MeshCount() const;
   // Only primitives with a POSITION attribute count.
   int PrimitiveCount(int mesh) const;
@@ -65,7 +64,6 @@ class GltfMorphFile {
   std::string MeshName(int mesh) const;
   size_t VertexCount(int mesh, int primitive) const;
 
-  bool HasBase(int mesh, int primitive, MorphAttribute attribute) const;
   bool HasTarget(int mesh, int primitive, int target, MorphAttribute attribute) const;
   // Base attribute values in vertex order: 3 floats a vertex (4 for TANGENT, w last); empty when
   // the primitive has none.
