@@ -621,6 +621,11 @@ void GltfMorphFile::State::findSharedBytes() {
                            a.sparse.isSparse ? a.sparse.values.bufferView : -1}) {
             if (view >= 0) myViews.insert(view);
           }
+          // Its own parts (data, sparse indices, sparse values) on the same bytes: writing one
+          // would change another.
+          for (size_t x = 0; x < mine.size(); ++x) {
+            for (size_t y = x + 1; y < mine.size(); ++y) shared = shared || mine[x].Overlaps(mine[y]);
+          }
           // Another accessor's data, or a buffer view holding something no accessor reads (an image).
           for (size_t other = 0; other < model.accessors.size() && !shared; ++other) {
             if (int(other) == accessor) continue;

@@ -1,6 +1,7 @@
 // Inputs the glTF fuzzer found, kept as tests.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "gltf_morph_builder.h"
@@ -77,6 +78,46 @@ TEST(GltfRegression, PositionsGivenToATargetWithoutThemAreWritten) {
     EXPECT_EQ(again.Displacement(0, 0, t, MorphAttribute::Position), moved) << t;
     EXPECT_EQ(again.Displacement(0, 0, t, MorphAttribute::Normal), file.Displacement(0, 0, t, MorphAttribute::Normal)) << t;
   }
+}
+
+// A sparse target whose indices share their bytes with its own values: writing the values in place
+// would change the indices, so it gets an accessor of its own. (The one moved vertex is 1, and its x
+// displacement the float whose bits are 1, so the shared bytes read as a valid index.)
+TEST(GltfRegression, ASparseTargetOverItsOwnIndicesIsNotWrittenInPlace) {
+  GltfMeshSpec spec;
+  spec.targetNames = {"cheek_R"};
+  GltfPrimitiveSpec prim;
+  prim.positions = {-1, 0, 0, 1, 0, 0, 0, 1, 0};
+  prim.triangles = {0, 1, 2};
+  GltfTargetSpec target;
+  target.positions = {0, 0, 0, std::numeric_limits<float>::denorm_min(), 0, 0, 0, 0, 0};
+  target.sparse = true;
+  prim.targets = {target};
+  spec.primitives = {prim};
+  std::string bin;
+  std::string text = BuildMorphGltf(spec, "x.bin", &bin);
+  const std::string indices = "\"indices\":{\"bufferView\":", values = "\"values\":{\"bufferView\":";
+  const size_t valueView = text.find(values) + values.size();
+  const size_t at = text.find(indices) + indices.size();
+  text.replace(at, text.find(',', at) - at, text.substr(valueView, text.find('}', valueView) - valueView));
+  const GltfExternalReader readBin = [&](const std::string&, std::string& r_bytes, std::string&) {
+    r_bytes = bin;
+    return true;
+  };
+  GltfMorphFile file;
+  std::string error;
+  ASSERT_TRUE(file.Load(text, "shared.gltf", readBin, error)) << error;
+  const std::vector<float> moved = {0, 0, 0, 0.25f, 1, 0, 0, 0, 0};
+  file.SetDisplacement(0, 0, 0, MorphAttribute::Position, moved);
+  EXPECT_TRUE(file.Restructured());
+  std::string written;
+  ASSERT_TRUE(file.Write([&](std::string_view piece) {
+    written.append(piece);
+    return true;
+  }));
+  GltfMorphFile again;
+  ASSERT_TRUE(again.Load(written, "written.gltf", readBin, error)) << error;
+  EXPECT_EQ(again.Displacement(0, 0, 0, MorphAttribute::Position), moved);
 }
 
 }  // namespace
