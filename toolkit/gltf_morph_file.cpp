@@ -415,12 +415,14 @@ std::vector<ByteSpan> GltfMorphFile::State::accessorSpans(int index) const {
     const tinygltf::BufferView& v = model.bufferViews[size_t(view)];
     spans.push_back({v.buffer, v.byteOffset + offset, v.byteOffset + offset + bytes});
   };
-  if (a.bufferView >= 0 && a.count > 0) {
+  // Accessors nothing here reads were never checked: their views may not exist, and a span of
+  // theirs is only ever compared, never read.
+  if (a.bufferView >= 0 && size_t(a.bufferView) < model.bufferViews.size() && a.count > 0) {
     const tinygltf::BufferView& v = model.bufferViews[size_t(a.bufferView)];
     const size_t stride = v.byteStride != 0 ? v.byteStride : element;
     add(a.bufferView, a.byteOffset, (a.count - 1) * stride + element);
   }
-  if (a.sparse.isSparse) {
+  if (a.sparse.isSparse && a.sparse.count > 0) {
     add(a.sparse.indices.bufferView, size_t(a.sparse.indices.byteOffset),
         size_t(a.sparse.count) * size_t(componentSize(a.sparse.indices.componentType)));
     add(a.sparse.values.bufferView, size_t(a.sparse.values.byteOffset), size_t(a.sparse.count) * element);

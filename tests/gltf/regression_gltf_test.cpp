@@ -1,6 +1,8 @@
 // Inputs the glTF fuzzer found, kept as tests.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -118,6 +120,43 @@ TEST(GltfRegression, ASparseTargetOverItsOwnIndicesIsNotWrittenInPlace) {
   GltfMorphFile again;
   ASSERT_TRUE(again.Load(written, "written.gltf", readBin, error)) << error;
   EXPECT_EQ(again.Displacement(0, 0, 0, MorphAttribute::Position), moved);
+}
+
+// An accessor nothing reads may name a buffer view that does not exist: the file loads, and the
+// search for bytes shared with the targets does not follow it.
+TEST(GltfRegression, AnUnusedAccessorOutOfRangeIsNotFollowed) {
+  GltfMeshSpec spec;
+  spec.targetNames = {"smile_L"};
+  GltfPrimitiveSpec prim;
+  prim.positions = {-1, 0, 0, 1, 0, 0, 0, 1, 0};
+  prim.triangles = {0, 1, 2};
+  GltfTargetSpec target;
+  target.positions = {0.5f, 0, 0, 0, 0, 0, 0, 0, 0};
+  prim.targets = {target};
+  spec.primitives = {prim};
+  std::string bin;
+  std::string text = BuildMorphGltf(spec, "x.bin", &bin);
+  const std::string accessors = "\"accessors\":[";
+  text.insert(text.find(accessors) + accessors.size(),
+              "{\"bufferView\":99,\"componentType\":5126,\"count\":4,\"type\":\"VEC3\",\"sparse\":{\"count\":1,"
+              "\"indices\":{\"bufferView\":98,\"componentType\":5125},\"values\":{\"bufferView\":97}}},");
+  // Every accessor index in the file moves up by one.
+  for (const char* key : {"\"POSITION\":", "\"indices\":"}) {
+    for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + 1)) {
+      const size_t digits = at + std::strlen(key);
+      if (!std::isdigit(static_cast<unsigned char>(text[digits]))) continue;
+      const size_t end = text.find_first_not_of("0123456789", digits);
+      text.replace(digits, end - digits, std::to_string(std::stoi(text.substr(digits, end - digits)) + 1));
+    }
+  }
+  const GltfExternalReader readBin = [&](const std::string&, std::string& r_bytes, std::string&) {
+    r_bytes = bin;
+    return true;
+  };
+  GltfMorphFile file;
+  std::string error;
+  ASSERT_TRUE(file.Load(text, "unused.gltf", readBin, error)) << error;
+  EXPECT_EQ(file.Displacement(0, 0, 0, MorphAttribute::Position), target.positions);
 }
 
 }  // namespace
