@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <optional>
 #include <system_error>
 
 #include "apply_summary.h"
@@ -102,7 +101,6 @@ class GltfRun {
   GltfMorphFile file_;
   std::vector<float> selection_, baseSelection_;
   ObjMesh asymmetry_;
-  bool onePrimitive_ = false;
 };
 
 std::vector<TargetJob> GltfRun::jobsOf(int mesh) {
@@ -325,7 +323,7 @@ int GltfRun::Run(const std::string& pluginPath) {
   if (!o_.quiet) {
     progress_.Say("velomorph: " + StreamName(o_.out, false) + ": " + std::to_string(jobCount) +
                   (jobCount == 1 ? " target" : " targets") +
-                  (file_.Restructured() ? " written, with new accessors where a target was created or its sparse vertex set changed"
+                  (file_.Restructured() ? " written, with new accessors appended where the old ones could not take the results"
                                         : " written in place"));
   }
   return kExitOk;
