@@ -156,7 +156,7 @@ TEST_F(GltfApplyTest, EveryTargetOfEveryPrimitiveEqualsApplyOnItsObjForm) {
   for (const std::string& name : {std::string("character.glb"), std::string("character.gltf")}) {
     for (const std::vector<std::string>& options :
          {std::vector<std::string>{}, {"--operation", "flip"}, {"--direction", "positive", "--align-center", "off"},
-          {"--operation", "reset"}}) {
+          {"--operation", "reset"}, {"--as", "mesh"}, {"--as", "patch", "--operation", "flip"}}) {
       const std::string out = "out." + name.substr(name.find('.') + 1);
       std::vector<std::string> args = {"apply", "--target", name, "--out", out, "--quiet"};
       args.insert(args.end(), options.begin(), options.end());
