@@ -79,5 +79,8 @@ for out, source, options, renames in checks:
     if status.returncode != 0:
         print(status.stdout[-2000:], status.stderr[-2000:])
         failed += 1
-print('blender check: ' + ('failed' if failed else 'every shape key matches'))
+print('blender check: ' + (f'failed; files kept in {work}' if failed else 'every shape key matches'))
+if not failed:
+    import shutil
+    shutil.rmtree(work)
 sys.exit(1 if failed else 0)
