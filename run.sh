@@ -10,9 +10,17 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake g++ make clang libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(cmake g++ make clang libgtest-dev libgmock-dev libbenchmark-dev libtinygltf-dev)
 # The Python module (python/) and its tests: Debian's interpreter, its headers, pybind11, numpy, pytest.
 python_packages=(python3-dev python3-pybind11 pybind11-dev python3-numpy python3-pytest)
+# The Khronos glTF validator (npm's gltf-validator), which the glTF tests run on their results.
+validator_packages=(nodejs npm)
+# Installed into build/npm, inside the checkout; the tests find it there.
+gltf_validator() {
+  [ -d build/npm/node_modules/gltf-validator ] ||
+    npm install --prefix build/npm --no-audit --no-fund --no-save gltf-validator@2.0.0-dev.3.10 >/dev/null
+}
+
 # The fuzzers are built with clang, whose sanitizer and libFuzzer runtimes come separately.
 fuzz_packages=(clang libclang-rt-14-dev)
 
@@ -99,7 +107,8 @@ case "${1:-}" in
     build/default/bin/velomorph demo --out velomorph-demo
     ;;
   test)
-    install_packages "${packages[@]}" "${python_packages[@]}" "${fuzz_packages[@]}"
+    install_packages "${packages[@]}" "${python_packages[@]}" "${fuzz_packages[@]}" "${validator_packages[@]}"
+    stage gltf_validator
     stage build
     stage default_suite
     stage short_soak

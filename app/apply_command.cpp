@@ -12,6 +12,7 @@
 #include "command_options.h"
 #include "exit_codes.h"
 #include "file_bytes.h"
+#include "gltf_apply.h"
 #include "host_mesh_builder.h"
 #include "mesh_partners.h"
 #include "modstack.h"
@@ -35,6 +36,11 @@ const char kHelp[] =
     "only the coordinates of its vertices replaced.\n"
     "\n"
     "  --target BASE.obj              the symmetrical, undeformed base (\"-\": standard input)\n"
+    "  --target CHARACTER.glb|.gltf   a glTF 2.0 file: each mesh primitive's POSITION is the base, its morph\n"
+    "                                 targets the inputs, written back into --out (no --input)\n"
+    "  --targets GLOB                 glTF: only the morph targets whose names match (\"smile_*\")\n"
+    "  --derive FROM=TO               glTF: each target X<FROM> flipped into X<TO>, created where missing\n"
+    "                                 (--derive _L=_R)\n"
     "  --input IN.obj ...             the meshes to work on, sharing BASE's vertex order (\"-\": standard input)\n"
     "  --out OUT.obj                  the result of the one input (\"-\": standard output)\n"
     "  --out-dir DIR                  each result as DIR/<input's file name>\n"
@@ -81,6 +87,8 @@ struct ApplyOptions {
   bool timings = false;
   bool quiet = false;
   ParameterSettings settings;
+  std::string targets;  // glTF: a glob over morph target names
+  std::string derive;   // glTF: FROM=TO
 };
 
 // The phases --timings reports, in order.
@@ -92,7 +100,7 @@ std::vector<OptionForm> optionForms() {
       {"--target"}, {"--input", OptionForm::kList, true}, {"--out"}, {"--out-dir"}, {"--as"}, {"--selection"},
       {"--pairing"}, {"--seed-edge"},
       {"--base-selection"}, {"--selection-out"}, {"--asymmetry"}, {"--save-scene"},
-      {"--timings", OptionForm::kFlag}, {"--quiet", OptionForm::kFlag}};
+      {"--timings", OptionForm::kFlag}, {"--quiet", OptionForm::kFlag}, {"--targets"}, {"--derive"}};
   for (const OptionForm& s : ParameterOptionForms({"--operation", "--axis", "--offset", "--direction", "--align-center",
                                                    "--align-centre", "--invert-base-selection", "--carry-selection",
                                                    "--selection-only", "--asymmetry-type", "--uv-dominance",
@@ -128,6 +136,38 @@ void refuseIgnoredOptions(const ApplyOptions& o) {
   }
 }
 
+// A glTF target is its own input and output: what only OBJ inputs take is refused.
+void checkGltfOptions(const ApplyOptions& o) {
+  if (!o.inputs.empty()) {
+    throw UsageError{"--input does not go with a glTF --target: the morph targets of " + o.target + " are the inputs"};
+  }
+  if (!o.outDir.empty()) throw UsageError{"a glTF --target is written to one file: give --out, not --out-dir"};
+  if (o.out.empty()) throw UsageError{"--out OUT.glb (or .gltf) is required"};
+  // The glTF path pairs each primitive's base as the modifier does; partners from a primitive's
+  // connectivity are not handed over there (yet), and running by position instead would be a lie.
+  if (o.pairing == PairingKind::kTopology) {
+    throw UsageError{"--pairing topology works on OBJ files: a glTF --target is paired by position"};
+  }
+  const auto binary = [](std::string p) {
+    for (char& c : p) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return p.size() >= 4 && p.compare(p.size() - 4, 4, ".glb") == 0;
+  };
+  if (!IsStandardStream(o.out) && (!IsGltfPath(o.out) || binary(o.out) != binary(o.target))) {
+    throw UsageError{"--out " + o.out + " must be a " + (binary(o.target) ? ".glb" : ".gltf") + " file like --target " +
+                     o.target};
+  }
+  if (!o.selectionOut.empty()) throw UsageError{"--selection-out takes one OBJ input, not a glTF file"};
+  if (!o.saveScene.empty()) throw UsageError{"--save-scene takes OBJ inputs, not a glTF file"};
+  if (!o.derive.empty()) {
+    const size_t eq = o.derive.find('=');
+    if (eq == std::string::npos || eq == 0 || eq + 1 == o.derive.size() || o.derive.substr(0, eq) == o.derive.substr(eq + 1)) {
+      throw UsageError{"--derive takes FROM=TO, two different name endings (--derive _L=_R), not '" + o.derive + "'"};
+    }
+    if (o.settings.Sets("operation")) throw UsageError{"--derive always flips: leave out --operation"};
+  }
+  refuseIgnoredOptions(o);
+}
+
 ApplyOptions parseOptions(const CommandWords& words) {
   ApplyOptions o;
   for (const GivenOption& given : words.options) {
@@ -158,11 +198,21 @@ ApplyOptions parseOptions(const CommandWords& words) {
       if (!ParseSeedEdge(given.value(), o.seedA, o.seedB))
         throw UsageError{"--seed-edge takes two vertex numbers A,B (from 1), not '" + given.value() + "'"};
     }
+    else if (a == "--targets") o.targets = given.value();
+    else if (a == "--derive") o.derive = given.value();
   }
   if (o.seedA >= 0 && o.pairing != PairingKind::kTopology) throw UsageError{"--seed-edge starts topology pairing: give --pairing topology as well"};
   // A patch's tangent vectors are paired with its vertices by position, in the modifier alone.
   if (o.pairing == PairingKind::kTopology && o.kind == MeshKind::Patch) throw UsageError{"--pairing topology pairs mesh vertices: use --as mesh or --as poly"};
   if (o.target.empty()) throw UsageError{"--target BASE.obj is required"};
+  if (IsGltfPath(o.target)) {
+    checkGltfOptions(o);
+    return o;
+  }
+  if (!o.targets.empty() || !o.derive.empty()) {
+    throw UsageError{std::string(o.targets.empty() ? "--derive" : "--targets") +
+                     " picks morph targets of a glTF character file: give --target FILE.glb or FILE.gltf"};
+  }
   if (o.inputs.empty()) throw UsageError{"--input IN.obj is required"};
   if (o.out.empty() == o.outDir.empty()) throw UsageError{"give exactly one of --out OUT.obj and --out-dir DIR"};
   if (!o.out.empty() && o.inputs.size() > 1) throw UsageError{"--out takes one input; use --out-dir DIR for several"};
@@ -400,6 +450,36 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
                                      [&](const CommandWords& words) { options = parseOptions(words); }, out, err);
       stop != kCarryOn)
     return stop;
+  if (IsGltfPath(options.target)) {
+    RunFiles files;
+    files.AddInput("--target", options.target);
+    files.AddInput("--selection", options.selection);
+    files.AddInput("--base-selection", options.baseSelection);
+    files.AddInput("--asymmetry", options.asymmetry);
+    files.AddOutput("--out", options.out, options.target);
+    if (int refused = files.Check("apply", err); refused != kExitOk) return refused;
+    GltfApplyOptions gltf;
+    gltf.target = options.target;
+    gltf.out = options.out;
+    gltf.targets = options.targets;
+    if (const size_t eq = options.derive.find('='); eq != std::string::npos) {
+      gltf.deriveFrom = options.derive.substr(0, eq);
+      gltf.deriveTo = options.derive.substr(eq + 1);
+    }
+    gltf.kind = options.kind;
+    gltf.selection = options.selection;
+    gltf.baseSelection = options.baseSelection;
+    gltf.asymmetry = options.asymmetry;
+    gltf.timings = options.timings;
+    gltf.quiet = options.quiet;
+    gltf.settings = &options.settings;
+#ifdef VELOMORPH_WITH_GLTF
+    return RunGltfApply(gltf, pluginPath, err);
+#else
+    err << "velomorph apply: this build reads no glTF files (it was built without tinygltf)\n";
+    return kExitUnreadable;
+#endif
+  }
   if (int refused = filesOf(options).Check("apply", err); refused != kExitOk) return refused;
   ProgressLine progress(err, !options.quiet);
   Outcome outcome(progress);

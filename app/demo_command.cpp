@@ -10,6 +10,9 @@
 #include "file_bytes.h"
 #include "host_mesh_builder.h"
 #include "printable_text.h"
+#ifdef VELOMORPH_WITH_GLTF
+#include "gltf_morph_builder.h"
+#endif
 #include "sample_head.h"
 #include "symmetry_report.h"
 #include "symmetry_scene.h"
@@ -24,6 +27,50 @@ double largestChange(const std::vector<Point3>& a, const std::vector<Point3>& b)
   }
   return most;
 }
+
+#ifdef VELOMORPH_WITH_GLTF
+// Area-weighted vertex normals of a triangle list, 3 floats a vertex.
+std::vector<float> vertexNormals(const std::vector<Point3>& positions, const std::vector<uint32_t>& triangles) {
+  std::vector<Point3> sums(positions.size(), Point3(0, 0, 0));
+  for (size_t t = 0; t + 2 < triangles.size(); t += 3) {
+    const Point3 a = positions[triangles[t]], b = positions[triangles[t + 1]], c = positions[triangles[t + 2]];
+    const Point3 n = (b - a) ^ (c - a);
+    for (size_t k = 0; k < 3; ++k) sums[triangles[t + k]] += n;
+  }
+  std::vector<float> out;
+  for (const Point3& n : sums) {
+    const float length = std::max(1e-20f, std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z));
+    out.insert(out.end(), {n.x / length, n.y / length, n.z / length});
+  }
+  return out;
+}
+
+// The head as a character file: its base, the sculpt of its right (-X) side as a dense target with
+// normals, and half of it as a sparse one.
+std::string characterFile(const ObjMesh& base, const ObjMesh& sculpt) {
+  GltfMeshSpec spec;
+  spec.name = "head";
+  spec.targetNames = {"sculpt_R", "sculpt_half_R"};
+  GltfPrimitiveSpec prim;
+  ForEachTriangleInOrder(base, [&](int, int c0, int c1, int c2) {
+    for (int c : {c0, c1, c2}) prim.triangles.push_back(uint32_t(base.cornerVertex[size_t(c)]));
+  });
+  GltfTargetSpec whole, half;
+  for (size_t v = 0; v < base.positions.size(); ++v) {
+    const Point3 d = sculpt.positions[v] - base.positions[v];
+    prim.positions.insert(prim.positions.end(), {base.positions[v].x, base.positions[v].y, base.positions[v].z});
+    whole.positions.insert(whole.positions.end(), {d.x, d.y, d.z});
+    half.positions.insert(half.positions.end(), {0.5f * d.x, 0.5f * d.y, 0.5f * d.z});
+  }
+  prim.normals = vertexNormals(base.positions, prim.triangles);
+  whole.normals = vertexNormals(sculpt.positions, prim.triangles);
+  for (size_t i = 0; i < whole.normals.size(); ++i) whole.normals[i] -= prim.normals[i];
+  half.sparse = true;
+  prim.targets = {whole, half};
+  spec.primitives.push_back(std::move(prim));
+  return BuildMorphGltf(spec);
+}
+#endif
 
 struct Stage {
   const char* name;
@@ -41,7 +88,8 @@ int RunDemoCommand(const std::vector<std::string>& args, const std::string& plug
     if (words.help) {
       out << "usage: velomorph demo [--out DIR]\n"
              "Writes the bundled sample head (base.obj), a sculpt of its negative side (sculpt.obj) and the\n"
-             "results of Mirror, Flip and Reset on it into DIR (default velomorph-demo), with a short report.\n";
+             "results of Mirror, Flip and Reset on it into DIR (default velomorph-demo), with a short report,\n"
+             "and the head as a glTF character file with two morph targets (character.glb).\n";
       return kExitOk;
     }
     if (!words.options.empty()) dir = words.options.front().value();
@@ -95,6 +143,13 @@ int RunDemoCommand(const std::vector<std::string>& args, const std::string& plug
                   largestChange(sculpt.positions, positions), dir.c_str(), stage.file);
     out << line;
   }
+#ifdef VELOMORPH_WITH_GLTF
+  if (!WriteFileBytes(dir + "/character.glb", characterFile(base, sculpt), error)) {
+    err << "velomorph: " << error << "\n";
+    return kExitWriteFailed;
+  }
+  out << "  character file with morph targets sculpt_R and sculpt_half_R -> " << dir << "/character.glb\n";
+#endif
   for (const std::wstring& r : GetCOREInterface()->Reports()) err << "velomorph: " << PrintableText(MSTR(r).ToUTF8()) << "\n";
   return kExitOk;
 }

@@ -116,6 +116,20 @@ PositionsView ObjectPositionsView(Object* obj) {
   return PositionsView();
 }
 
+bool MoveObjectVertices(Object* obj, const std::vector<Point3>& positions) {
+  if (auto* tri = dynamic_cast<TriObject*>(obj); tri != nullptr && size_t(tri->mesh.numVerts) == positions.size()) {
+    std::copy(positions.begin(), positions.end(), tri->mesh.verts);
+    tri->mesh.InvalidateGeomCache();
+  } else if (auto* poly = dynamic_cast<PolyObject*>(obj); poly != nullptr && size_t(poly->mm.numv) == positions.size()) {
+    for (size_t i = 0; i < positions.size(); ++i) poly->mm.P(int(i)) = positions[i];
+    poly->mm.InvalidateGeomCache();
+  } else {
+    return false;
+  }
+  obj->NotifyDependents(FOREVER, PART_GEOM, REFMSG_CHANGE);
+  return true;
+}
+
 int ObjectVertexCount(Object* obj) {
   if (auto* tri = dynamic_cast<TriObject*>(obj)) return tri->mesh.numVerts;
   if (auto* poly = dynamic_cast<PolyObject*>(obj)) return poly->mm.numv;

@@ -24,6 +24,12 @@ std::vector<Point3> ObjectPositions(Object* obj);
 // The same read in place: valid while the object lives and keeps its vertex count.
 PositionsView ObjectPositionsView(Object* obj);
 int ObjectVertexCount(Object* obj);
+// Moves the vertices of a TriObject or PolyObject to `positions` (one per vertex) and tells its
+// dependents its geometry changed, so the next evaluation starts from them: the same object as
+// BuildHostObject would make of the moved mesh, without building its faces again. False, changing
+// nothing, for any other object (a patch's handles follow its corners only when built anew) or a
+// count that differs.
+bool MoveObjectVertices(Object* obj, const std::vector<Point3>& positions);
 
 // Sets the object's vertex selection from one weight per vertex: weight 1 selects the vertex,
 // anything above 0 also becomes its soft-selection weight; the selection level becomes vertex.

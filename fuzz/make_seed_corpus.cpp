@@ -10,6 +10,7 @@
 
 #include "chunk_stream.h"
 #include "file_bytes.h"
+#include "gltf_morph_builder.h"
 #include "scene_file.h"
 #include "support/plugin_fixture.h"
 
@@ -160,6 +161,45 @@ void selectionSeeds() {
   put(target, "not_a_number", "1\nnan\nyes\n");
 }
 
+// A little character: two triangles across x = 0 as two primitives, a dense target with normals and
+// a sparse one, as .glb, as .gltf with its buffer embedded, and cut short.
+void gltfSeeds() {
+  const std::string target = "fuzz_gltf_reader";
+  GltfMeshSpec spec;
+  spec.name = "face";
+  spec.targetNames = {"smile_L", "cheek_R"};
+  spec.extraRootMembers = "\"extras\":{\"note\":1},\"extensionsUsed\":[\"VENDOR_x\"]";
+  for (float z : {0.0f, 1.0f}) {
+    GltfPrimitiveSpec prim;
+    prim.positions = {-1, 0, z, 1, 0, z, 0, 1, z, 0, -1, z};
+    prim.normals = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
+    prim.triangles = {0, 1, 2, 0, 3, 1};
+    GltfTargetSpec dense, sparse;
+    dense.positions = {-0.5f, 0, 0.25f, 0, 0, 0, 0, 0.5f, 0, 0.125f, 0, 0};
+    dense.normals = {0.1f, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0.2f, 0};
+    sparse.positions = {0, 0, 0, 0.5f, 0.5f, 0, 0, 0, 0, 0, 0, 0};
+    sparse.sparse = true;
+    prim.targets = {dense, sparse};
+    spec.primitives.push_back(prim);
+  }
+  const std::string glb = BuildMorphGltf(spec);
+  put(target, "two_primitives.glb", glb);
+  put(target, "truncated.glb", glb.substr(0, glb.size() / 2));
+  std::string bin;
+  BuildMorphGltf(spec, "x.bin", &bin);
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string uri = "data:application/octet-stream;base64,";
+  for (size_t i = 0; i < bin.size(); i += 3) {
+    const uint32_t v = uint32_t(uint8_t(bin[i])) << 16 | uint32_t(i + 1 < bin.size() ? uint8_t(bin[i + 1]) : 0) << 8 |
+                       uint32_t(i + 2 < bin.size() ? uint8_t(bin[i + 2]) : 0);
+    uri += kDigits[v >> 18];
+    uri += kDigits[(v >> 12) & 63];
+    uri += i + 1 < bin.size() ? kDigits[(v >> 6) & 63] : '=';
+    uri += i + 2 < bin.size() ? kDigits[v & 63] : '=';
+  }
+  put(target, "embedded.gltf", BuildMorphGltf(spec, uri));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -172,5 +212,6 @@ int main(int argc, char** argv) {
   sceneSeeds();
   objSeeds();
   selectionSeeds();
+  gltfSeeds();
   return failed ? 1 : 0;
 }

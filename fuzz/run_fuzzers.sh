@@ -17,7 +17,7 @@ if ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]]; then
 fi
 jobs="${FUZZ_JOBS:-$(nproc)}"
 [ "$jobs" -gt 2 ] && [ -z "${FUZZ_JOBS:-}" ] && jobs=2
-targets=(fuzz_local_data fuzz_scene_file fuzz_obj_reader fuzz_selection_reader)
+targets=(fuzz_local_data fuzz_scene_file fuzz_obj_reader fuzz_selection_reader fuzz_gltf_reader)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target fuzzers -j2
