@@ -379,6 +379,7 @@ TEST_F(GltfApplyTest, OptionsThatDoNotFitAGltfFileAreRefused) {
   const std::vector<std::pair<std::vector<std::string>, int>> cases = {
       {{"--input", "base.obj"}, 2},
       {{"--out-dir", "results"}, 2},
+      {{"--pairing", "topology"}, 2},
       {{"--derive", "_L"}, 2},
       {{"--derive", "_L=_R", "--operation", "mirror"}, 2},
       {{"--selection", "weights.txt"}, 2},  // two primitives: whose vertices would it weigh?
