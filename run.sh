@@ -13,8 +13,11 @@ cd "$(dirname "$0")"
 packages=(cmake g++ make clang libgtest-dev libgmock-dev libbenchmark-dev libtinygltf-dev)
 # The Python module (python/) and its tests: Debian's interpreter, its headers, pybind11, numpy, pytest.
 python_packages=(python3-dev python3-pybind11 pybind11-dev python3-numpy python3-pytest)
-# The Khronos glTF validator (npm's gltf-validator), which the glTF tests run on their results.
-validator_packages=(nodejs npm)
+# The Khronos glTF validator (npm's gltf-validator), which the glTF tests run on their results. Node
+# and npm come from Debian unless the machine already has an npm (a Node.js build that carries its
+# own npm conflicts with Debian's npm package).
+validator_packages=()
+command -v npm >/dev/null 2>&1 || validator_packages=(nodejs npm)
 # Installed into build/npm, inside the checkout; the tests find it there.
 gltf_validator() {
   [ -d build/npm/node_modules/gltf-validator ] ||
