@@ -48,14 +48,14 @@ std::vector<float> vertexNormals(const std::vector<Point3>& positions, const std
 // The head as a character file: its base, the sculpt of its right (-X) side as a dense target with
 // normals, and half of it as a sparse one.
 std::string characterFile(const ObjMesh& base, const ObjMesh& sculpt) {
-  GltfMeshSpec spec;
-  spec.name = "head";
-  spec.targetNames = {"sculpt_R", "sculpt_half_R"};
-  GltfPrimitiveSpec prim;
+  GltfMeshDescription character;
+  character.name = "head";
+  character.targetNames = {"sculpt_R", "sculpt_half_R"};
+  GltfPrimitiveDescription prim;
   ForEachTriangleInOrder(base, [&](int, int c0, int c1, int c2) {
     for (int c : {c0, c1, c2}) prim.triangles.push_back(uint32_t(base.cornerVertex[size_t(c)]));
   });
-  GltfTargetSpec whole, half;
+  GltfTargetDescription whole, half;
   for (size_t v = 0; v < base.positions.size(); ++v) {
     const Point3 d = sculpt.positions[v] - base.positions[v];
     prim.positions.insert(prim.positions.end(), {base.positions[v].x, base.positions[v].y, base.positions[v].z});
@@ -67,8 +67,8 @@ std::string characterFile(const ObjMesh& base, const ObjMesh& sculpt) {
   for (size_t i = 0; i < whole.normals.size(); ++i) whole.normals[i] -= prim.normals[i];
   half.sparse = true;
   prim.targets = {whole, half};
-  spec.primitives.push_back(std::move(prim));
-  return BuildMorphGltf(spec);
+  character.primitives.push_back(std::move(prim));
+  return BuildMorphGltf(character);
 }
 #endif
 

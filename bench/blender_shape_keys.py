@@ -36,9 +36,9 @@ def arguments():
 
 
 def load_addon():
-    spec = importlib.util.spec_from_file_location("velomorph_shape_keys", ROOT / "blender/velomorph_shape_keys.py")
-    addon = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(addon)
+    source = importlib.util.spec_from_file_location("velomorph_shape_keys", ROOT / "blender/velomorph_shape_keys.py")
+    addon = importlib.util.module_from_spec(source)
+    source.loader.exec_module(addon)
     addon.register()
     return addon
 

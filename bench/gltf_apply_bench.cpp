@@ -33,14 +33,14 @@ namespace {
 namespace fs = std::filesystem;
 
 // A symmetric grid about x = 0 of about `count` vertices as triangles; columns odd so one lies on the plane.
-GltfPrimitiveSpec symmetricGrid(int count, std::mt19937& random) {
+GltfPrimitiveDescription symmetricGrid(int count, std::mt19937& random) {
   const int columns = int(std::sqrt(double(count))) | 1;
   const int rows = (count + columns - 1) / columns;
   const int n = columns * rows;
   std::vector<uint32_t> fileIndex(static_cast<size_t>(n));
   std::iota(fileIndex.begin(), fileIndex.end(), 0u);
   std::shuffle(fileIndex.begin(), fileIndex.end(), random);
-  GltfPrimitiveSpec prim;
+  GltfPrimitiveDescription prim;
   prim.positions.resize(size_t(n) * 3);
   const float step = 1.0f / float(columns);
   for (int r = 0; r < rows; ++r) {
@@ -127,14 +127,14 @@ int main(int argc, char** argv) {
   fs::create_directories(folder);
 
   std::mt19937 random(7);
-  GltfMeshSpec spec;
-  spec.name = "character";
-  spec.primitives.push_back(symmetricGrid(vertices, random));
-  GltfPrimitiveSpec& prim = spec.primitives[0];
+  GltfMeshDescription character;
+  character.name = "character";
+  character.primitives.push_back(symmetricGrid(vertices, random));
+  GltfPrimitiveDescription& prim = character.primitives[0];
   std::uniform_real_distribution<float> noise(-0.002f, 0.002f);
   for (int t = 0; t < targets; ++t) {
-    spec.targetNames.push_back("shape_" + std::to_string(t));
-    GltfTargetSpec target;
+    character.targetNames.push_back("shape_" + std::to_string(t));
+    GltfTargetDescription target;
     target.sparse = sparse;
     target.positions.assign(prim.positions.size(), 0.0f);
     for (size_t v = 0; v < prim.positions.size(); v += 3) {
@@ -144,9 +144,9 @@ int main(int argc, char** argv) {
     }
     prim.targets.push_back(std::move(target));
   }
-  const std::string file = BuildMorphGltf(spec);
+  const std::string file = BuildMorphGltf(character);
   std::ofstream(folder + "/character.glb", std::ios::binary) << file;
-  spec = GltfMeshSpec();
+  character = GltfMeshDescription();
   const double fileMB = double(file.size()) / (1024.0 * 1024.0);
 
   std::vector<double> walls, peaks;

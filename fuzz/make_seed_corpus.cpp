@@ -165,28 +165,28 @@ void selectionSeeds() {
 // a sparse one, as .glb, as .gltf with its buffer embedded, and cut short.
 void gltfSeeds() {
   const std::string target = "fuzz_gltf_reader";
-  GltfMeshSpec spec;
-  spec.name = "face";
-  spec.targetNames = {"smile_L", "cheek_R"};
-  spec.extraRootMembers = "\"extras\":{\"note\":1},\"extensionsUsed\":[\"VENDOR_x\"]";
+  GltfMeshDescription character;
+  character.name = "face";
+  character.targetNames = {"smile_L", "cheek_R"};
+  character.extraRootMembers = "\"extras\":{\"note\":1},\"extensionsUsed\":[\"VENDOR_x\"]";
   for (float z : {0.0f, 1.0f}) {
-    GltfPrimitiveSpec prim;
+    GltfPrimitiveDescription prim;
     prim.positions = {-1, 0, z, 1, 0, z, 0, 1, z, 0, -1, z};
     prim.normals = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
     prim.triangles = {0, 1, 2, 0, 3, 1};
-    GltfTargetSpec dense, sparse;
+    GltfTargetDescription dense, sparse;
     dense.positions = {-0.5f, 0, 0.25f, 0, 0, 0, 0, 0.5f, 0, 0.125f, 0, 0};
     dense.normals = {0.1f, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0.2f, 0};
     sparse.positions = {0, 0, 0, 0.5f, 0.5f, 0, 0, 0, 0, 0, 0, 0};
     sparse.sparse = true;
     prim.targets = {dense, sparse};
-    spec.primitives.push_back(prim);
+    character.primitives.push_back(prim);
   }
-  const std::string glb = BuildMorphGltf(spec);
+  const std::string glb = BuildMorphGltf(character);
   put(target, "two_primitives.glb", glb);
   put(target, "truncated.glb", glb.substr(0, glb.size() / 2));
   std::string bin;
-  BuildMorphGltf(spec, "x.bin", &bin);
+  BuildMorphGltf(character, "x.bin", &bin);
   static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string uri = "data:application/octet-stream;base64,";
   for (size_t i = 0; i < bin.size(); i += 3) {
@@ -197,7 +197,7 @@ void gltfSeeds() {
     uri += i + 1 < bin.size() ? kDigits[(v >> 6) & 63] : '=';
     uri += i + 2 < bin.size() ? kDigits[v & 63] : '=';
   }
-  put(target, "embedded.gltf", BuildMorphGltf(spec, uri));
+  put(target, "embedded.gltf", BuildMorphGltf(character, uri));
 }
 
 }  // namespace

@@ -88,17 +88,17 @@ void putU32(std::string& out, uint32_t v) {
 
 }  // namespace
 
-std::string BuildMorphGltf(const GltfMeshSpec& mesh, const std::string& binUri, std::string* r_bin) {
+std::string BuildMorphGltf(const GltfMeshDescription& mesh, const std::string& binUri, std::string* r_bin) {
   Writer w;
   std::string primitives;
-  for (const GltfPrimitiveSpec& p : mesh.primitives) {
+  for (const GltfPrimitiveDescription& p : mesh.primitives) {
     std::string attributes = "\"POSITION\":" + std::to_string(w.Vec3(p.positions, true, false));
     if (!p.normals.empty()) attributes += ",\"NORMAL\":" + std::to_string(w.Vec3(p.normals, false, false));
     const int indices = w.Accessor("\"bufferView\":" + std::to_string(w.View(p.triangles.data(), p.triangles.size() * 4)) +
                                    ",\"componentType\":5125,\"count\":" + std::to_string(p.triangles.size()) +
                                    ",\"type\":\"SCALAR\"");
     std::string targets;
-    for (const GltfTargetSpec& t : p.targets) {
+    for (const GltfTargetDescription& t : p.targets) {
       std::string target = "\"POSITION\":" + std::to_string(w.Vec3(t.positions, true, t.sparse));
       if (!t.normals.empty()) target += ",\"NORMAL\":" + std::to_string(w.Vec3(t.normals, false, t.sparse));
       targets += std::string(targets.empty() ? "" : ",") + "{" + target + "}";

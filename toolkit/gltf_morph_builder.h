@@ -10,27 +10,27 @@
 #include <string>
 #include <vector>
 
-struct GltfTargetSpec {
+struct GltfTargetDescription {
   std::vector<float> positions;  // displacements, 3 a vertex
   std::vector<float> normals;    // displacements, 3 a vertex, or empty for none
   bool sparse = false;           // stored as a sparse accessor of the vertices that move
 };
 
-struct GltfPrimitiveSpec {
+struct GltfPrimitiveDescription {
   std::vector<float> positions;      // 3 a vertex
   std::vector<float> normals;        // 3 a vertex, or empty
   std::vector<uint32_t> triangles;   // 3 a triangle
-  std::vector<GltfTargetSpec> targets;
+  std::vector<GltfTargetDescription> targets;
 };
 
-struct GltfMeshSpec {
+struct GltfMeshDescription {
   std::string name;
   std::vector<std::string> targetNames;  // one a target, or empty for no extras.targetNames
-  std::vector<GltfPrimitiveSpec> primitives;  // each with as many targets as targetNames
+  std::vector<GltfPrimitiveDescription> primitives;  // each with as many targets as targetNames
   // JSON members added to the root object as written ("\"extras\":{...}"), or empty.
   std::string extraRootMembers;
 };
 
 // The whole .glb when `binUri` is empty; otherwise the .gltf text, its buffer named `binUri`, and
 // the .bin's bytes in r_bin.
-std::string BuildMorphGltf(const GltfMeshSpec& mesh, const std::string& binUri = "", std::string* r_bin = nullptr);
+std::string BuildMorphGltf(const GltfMeshDescription& mesh, const std::string& binUri = "", std::string* r_bin = nullptr);

@@ -47,19 +47,19 @@ std::vector<uint32_t> gridTriangles(const MirrorGrid& grid) {
 
 // The grid twice (the second primitive raised along z), each with a dense target carrying normals,
 // a dense one without, and a sparse one moving only the negative side.
-GltfMeshSpec twoPrimitiveCharacter(const MirrorGrid& grid) {
-  GltfMeshSpec spec;
-  spec.name = "body";
-  spec.targetNames = {"dense_smile", "dense_brow", "sparse_cheek"};
-  spec.extraRootMembers = kExtrasAndExtension;
+GltfMeshDescription twoPrimitiveCharacter(const MirrorGrid& grid) {
+  GltfMeshDescription character;
+  character.name = "body";
+  character.targetNames = {"dense_smile", "dense_brow", "sparse_cheek"};
+  character.extraRootMembers = kExtrasAndExtension;
   for (int k = 0; k < 2; ++k) {
-    GltfPrimitiveSpec prim;
+    GltfPrimitiveDescription prim;
     std::vector<Point3> base = grid.Base();
     for (Point3& p : base) p.z += 5.0f * float(k);
     const std::vector<Point3> sculpt = grid.Sculpt();
     prim.positions = flat(base);
     prim.triangles = gridTriangles(grid);
-    GltfTargetSpec smile, brow, cheek;
+    GltfTargetDescription smile, brow, cheek;
     for (size_t v = 0; v < base.size(); ++v) {
       const Point3 d = sculpt[v] - grid.Base()[v];
       prim.normals.insert(prim.normals.end(), {0.0f, -0.6f, 0.8f});
@@ -71,9 +71,9 @@ GltfMeshSpec twoPrimitiveCharacter(const MirrorGrid& grid) {
     }
     cheek.sparse = true;
     prim.targets = {smile, brow, cheek};
-    spec.primitives.push_back(std::move(prim));
+    character.primitives.push_back(std::move(prim));
   }
-  return spec;
+  return character;
 }
 
 std::string objText(const std::vector<Point3>& positions, const std::vector<uint32_t>& triangles) {
@@ -147,10 +147,10 @@ class GltfApplyTest : public CliTest {
 
 TEST_F(GltfApplyTest, EveryTargetOfEveryPrimitiveEqualsApplyOnItsObjForm) {
   const MirrorGrid grid(0);
-  const GltfMeshSpec spec = twoPrimitiveCharacter(grid);
+  const GltfMeshDescription character = twoPrimitiveCharacter(grid);
   std::string bin;
-  Write("character.glb", BuildMorphGltf(spec));
-  Write("character.gltf", BuildMorphGltf(spec, "character.bin", &bin));
+  Write("character.glb", BuildMorphGltf(character));
+  Write("character.gltf", BuildMorphGltf(character, "character.bin", &bin));
   Write("character.bin", bin);
   const std::vector<std::pair<int, int>> all = {{0, 0}, {1, 1}, {2, 2}};
   for (const std::string& name : {std::string("character.glb"), std::string("character.gltf")}) {
@@ -169,7 +169,7 @@ TEST_F(GltfApplyTest, EveryTargetOfEveryPrimitiveEqualsApplyOnItsObjForm) {
   }
 
   // A selection weighs the vertices of a file of one primitive as it weighs an OBJ input's.
-  GltfMeshSpec one = spec;
+  GltfMeshDescription one = character;
   one.primitives.resize(1);
   Write("one.glb", BuildMorphGltf(one));
   std::vector<float> weights(MirrorGrid::kColumns * MirrorGrid::kRows, 1.0f);
@@ -231,12 +231,12 @@ std::string spanText(const std::string& text, const JsonSpans& spans, int node) 
 // min and max (and a .gltf's buffer URI, which then carries the changed bytes).
 TEST_F(GltfApplyTest, DenseTargetsChangeInPlaceKeepingEveryOtherByte) {
   const MirrorGrid grid(0);
-  GltfMeshSpec spec = twoPrimitiveCharacter(grid);
+  GltfMeshDescription character = twoPrimitiveCharacter(grid);
   // Spacing, key order and members no reader here knows, as an exporter might leave them.
-  spec.extraRootMembers = std::string(kExtrasAndExtension) + ", \"zzz_unknown\" : { \"b\":1 , \"a\":[ ] }";
+  character.extraRootMembers = std::string(kExtrasAndExtension) + ", \"zzz_unknown\" : { \"b\":1 , \"a\":[ ] }";
   std::string bin;
-  Write("character.glb", BuildMorphGltf(spec));
-  Write("character.gltf", BuildMorphGltf(spec, "character.bin", &bin));
+  Write("character.glb", BuildMorphGltf(character));
+  Write("character.gltf", BuildMorphGltf(character, "character.bin", &bin));
   Write("character.bin", bin);
   auto partsOf = [&](const std::string& name) {
     FileParts parts;
@@ -313,10 +313,10 @@ TEST_F(GltfApplyTest, DenseTargetsChangeInPlaceKeepingEveryOtherByte) {
 
 TEST_F(GltfApplyTest, DeriveCreatesTheFlipOfEachLeftTarget) {
   const MirrorGrid grid(0);
-  GltfMeshSpec spec = twoPrimitiveCharacter(grid);
-  spec.targetNames = {"smile_L"};
-  for (GltfPrimitiveSpec& prim : spec.primitives) prim.targets.resize(1);
-  Write("face.glb", BuildMorphGltf(spec));
+  GltfMeshDescription character = twoPrimitiveCharacter(grid);
+  character.targetNames = {"smile_L"};
+  for (GltfPrimitiveDescription& prim : character.primitives) prim.targets.resize(1);
+  Write("face.glb", BuildMorphGltf(character));
   const RunResult r = Run({"apply", "--target", "face.glb", "--out", "face.glb", "--derive", "_L=_R", "--quiet"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   GltfMorphFile file;
@@ -404,14 +404,14 @@ TEST_F(GltfApplyTest, KhronosValidatorFindsNoErrorInAnyResult) {
     GTEST_SKIP() << "node or " << modules << "/gltf-validator is missing (npm install --prefix build/npm gltf-validator)";
   }
   const MirrorGrid grid(0);
-  GltfMeshSpec spec = twoPrimitiveCharacter(grid);
+  GltfMeshDescription character = twoPrimitiveCharacter(grid);
   std::string bin;
-  Write("character.glb", BuildMorphGltf(spec));
-  Write("character.gltf", BuildMorphGltf(spec, "character.bin", &bin));
+  Write("character.glb", BuildMorphGltf(character));
+  Write("character.gltf", BuildMorphGltf(character, "character.bin", &bin));
   Write("character.bin", bin);
-  spec.targetNames = {"smile_L"};
-  for (GltfPrimitiveSpec& prim : spec.primitives) prim.targets.resize(1);
-  Write("face.glb", BuildMorphGltf(spec));
+  character.targetNames = {"smile_L"};
+  for (GltfPrimitiveDescription& prim : character.primitives) prim.targets.resize(1);
+  Write("face.glb", BuildMorphGltf(character));
   const std::vector<std::vector<std::string>> runs = {
       {"--target", "character.glb", "--out", "mirrored.glb"},
       {"--target", "character.gltf", "--out", "flipped.gltf", "--operation", "flip"},

@@ -14,19 +14,19 @@ namespace {
 // A primitive tinygltf skips (no "attributes"), or a target attribute it drops (not an index), must
 // not shift which JSON element the edits reach: the file is refused.
 TEST(GltfRegression, AnElementTheParserSkipsRefusesTheFile) {
-  GltfMeshSpec spec;
-  spec.targetNames = {"smile_L"};
+  GltfMeshDescription character;
+  character.targetNames = {"smile_L"};
   for (float z : {0.0f, 1.0f}) {
-    GltfPrimitiveSpec prim;
+    GltfPrimitiveDescription prim;
     prim.positions = {-1, 0, z, 1, 0, z, 0, 1, z};
     prim.triangles = {0, 1, 2};
-    GltfTargetSpec target;
+    GltfTargetDescription target;
     target.positions = {0.5f, 0, 0, 0, 0, 0, 0, 0, 0};
     prim.targets = {target};
-    spec.primitives.push_back(prim);
+    character.primitives.push_back(prim);
   }
   std::string bin;
-  const std::string text = BuildMorphGltf(spec, "x.bin", &bin);
+  const std::string text = BuildMorphGltf(character, "x.bin", &bin);
   const GltfExternalReader readBin = [&](const std::string&, std::string& r_bytes, std::string&) {
     r_bytes = bin;
     return true;
@@ -46,18 +46,18 @@ TEST(GltfRegression, AnElementTheParserSkipsRefusesTheFile) {
 // A target without POSITION on a primitive, given positions, and a target created like it: both
 // gain the attribute, and the written file gives the values back.
 TEST(GltfRegression, PositionsGivenToATargetWithoutThemAreWritten) {
-  GltfMeshSpec spec;
-  spec.targetNames = {"smile_L"};
-  GltfPrimitiveSpec prim;
+  GltfMeshDescription character;
+  character.targetNames = {"smile_L"};
+  GltfPrimitiveDescription prim;
   prim.positions = {-1, 0, 0, 1, 0, 0, 0, 1, 0};
   prim.normals = {0, 0, 1, 0, 0, 1, 0, 0, 1};
   prim.triangles = {0, 1, 2};
-  GltfTargetSpec target;
+  GltfTargetDescription target;
   target.positions = {0.5f, 0, 0, 0, 0, 0, 0, 0, 0};
   target.normals = {0, 0.5f, 0, 0, 0, 0, 0, 0, 0};
   prim.targets = {target};
-  spec.primitives = {prim};
-  std::string glb = BuildMorphGltf(spec);
+  character.primitives = {prim};
+  std::string glb = BuildMorphGltf(character);
   const std::string from = "\"targets\":[{\"POSITION\"";
   glb.replace(glb.find(from), from.size(), "\"targets\":[{\"POSITINN\"");
   const GltfExternalReader noFiles = [](const std::string&, std::string&, std::string&) { return false; };
@@ -86,18 +86,18 @@ TEST(GltfRegression, PositionsGivenToATargetWithoutThemAreWritten) {
 // would change the indices, so it gets an accessor of its own. (The one moved vertex is 1, and its x
 // displacement the float whose bits are 1, so the shared bytes read as a valid index.)
 TEST(GltfRegression, ASparseTargetOverItsOwnIndicesIsNotWrittenInPlace) {
-  GltfMeshSpec spec;
-  spec.targetNames = {"cheek_R"};
-  GltfPrimitiveSpec prim;
+  GltfMeshDescription character;
+  character.targetNames = {"cheek_R"};
+  GltfPrimitiveDescription prim;
   prim.positions = {-1, 0, 0, 1, 0, 0, 0, 1, 0};
   prim.triangles = {0, 1, 2};
-  GltfTargetSpec target;
+  GltfTargetDescription target;
   target.positions = {0, 0, 0, std::numeric_limits<float>::denorm_min(), 0, 0, 0, 0, 0};
   target.sparse = true;
   prim.targets = {target};
-  spec.primitives = {prim};
+  character.primitives = {prim};
   std::string bin;
-  std::string text = BuildMorphGltf(spec, "x.bin", &bin);
+  std::string text = BuildMorphGltf(character, "x.bin", &bin);
   const std::string indices = "\"indices\":{\"bufferView\":", values = "\"values\":{\"bufferView\":";
   const size_t valueView = text.find(values) + values.size();
   const size_t at = text.find(indices) + indices.size();
@@ -125,17 +125,17 @@ TEST(GltfRegression, ASparseTargetOverItsOwnIndicesIsNotWrittenInPlace) {
 // An accessor nothing reads may name a buffer view that does not exist: the file loads, and the
 // search for bytes shared with the targets does not follow it.
 TEST(GltfRegression, AnUnusedAccessorOutOfRangeIsNotFollowed) {
-  GltfMeshSpec spec;
-  spec.targetNames = {"smile_L"};
-  GltfPrimitiveSpec prim;
+  GltfMeshDescription character;
+  character.targetNames = {"smile_L"};
+  GltfPrimitiveDescription prim;
   prim.positions = {-1, 0, 0, 1, 0, 0, 0, 1, 0};
   prim.triangles = {0, 1, 2};
-  GltfTargetSpec target;
+  GltfTargetDescription target;
   target.positions = {0.5f, 0, 0, 0, 0, 0, 0, 0, 0};
   prim.targets = {target};
-  spec.primitives = {prim};
+  character.primitives = {prim};
   std::string bin;
-  std::string text = BuildMorphGltf(spec, "x.bin", &bin);
+  std::string text = BuildMorphGltf(character, "x.bin", &bin);
   const std::string accessors = "\"accessors\":[";
   text.insert(text.find(accessors) + accessors.size(),
               "{\"bufferView\":99,\"componentType\":5126,\"count\":4,\"type\":\"VEC3\",\"sparse\":{\"count\":1,"
