@@ -6,6 +6,10 @@
 // face, or is -1 on a boundary. Built in O(corners) memory and time (O(k log k) more around a vertex
 // of k edges, past a few dozen).
 //
+// Vertices are numbered anew, in order of first use corner by corner (isolated ones last): exported
+// meshes often list their vertices in an order unrelated to their faces', and every table indexed by
+// vertex is then read nearly in sequence instead of all over. originalVertex maps back.
+//
 // Refused, with one line naming the face or vertices (1-based, as OBJ numbers them):
 //   - a face using one vertex twice (degenerate);
 //   - an edge used twice in one direction: three or more faces on one edge (non-manifold), or two
@@ -14,18 +18,28 @@
 #pragma once
 
 #include <string>
-#include <vector>
+
+#include "toolkit/large_array.h"
 
 struct HalfEdgeMesh {
+  HalfEdgeMesh() = default;
+  // cornerVertex points into localCorner: a copy would point into the original's.
+  HalfEdgeMesh(const HalfEdgeMesh&) = delete;
+  HalfEdgeMesh& operator=(const HalfEdgeMesh&) = delete;
+  HalfEdgeMesh(HalfEdgeMesh&&) = default;
+  HalfEdgeMesh& operator=(HalfEdgeMesh&&) = default;
+
   int vertexCount = 0;
   int faceCount = 0;
-  // Borrowed from the caller, who keeps them alive: face f's corners are faceStart[f] ..
-  // faceStart[f + 1] - 1, each an index into the vertices.
+  // Borrowed from the caller, who keeps it alive: face f's corners are faceStart[f] ..
+  // faceStart[f + 1] - 1.
   const int* faceStart = nullptr;
-  const int* cornerVertex = nullptr;
-  std::vector<int> twin;     // per half-edge, -1 on a boundary
-  std::vector<int> faceOf;   // per half-edge
-  std::vector<int> valence;  // per vertex: how many vertices share an edge with it
+  const int* cornerVertex = nullptr;  // per corner, its vertex in the new numbering (localCorner's data)
+  LargeArray<int> localCorner;
+  LargeArray<int> originalVertex;  // per vertex in the new numbering, the caller's number
+  LargeArray<int> twin;     // per half-edge, -1 on a boundary
+  LargeArray<int> faceOf;   // per half-edge
+  LargeArray<int> valence;  // per vertex (new numbering): how many vertices share an edge with it
 
   int FaceSize(int f) const { return faceStart[f + 1] - faceStart[f]; }
   // The half-edge at corner j of face f, j taken modulo the face's size; j must lie in [-k, 2k) for
@@ -41,6 +55,7 @@ struct HalfEdgeMesh {
   }
 };
 
-// False with r_error set (and r_mesh unusable) when the mesh is refused as above.
+// False with r_error set (and r_mesh unusable) when the mesh is refused as above; messages use the
+// caller's numbers.
 bool BuildHalfEdgeMesh(const int* faceStart, const int* cornerVertex, int faceCount, int vertexCount,
                        HalfEdgeMesh& r_mesh, std::string& r_error);

@@ -1,13 +1,15 @@
-// Topology pairing: a breadth-first walk over faces that carries a mirror map, orientation
-// reversed, from a seed face pair across every edge; candidate seeds ranked and chosen by positions.
+// Topology pairing: a walk over faces that carries a mirror map, orientation reversed, from a seed
+// face pair across every edge; candidate seeds ranked and chosen by positions. Tables are indexed in
+// the half-edge mesh's numbering of vertices, and the result put back in the caller's.
 #include "toolkit/topology_pairing.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
-#include <system_error>
-#include <thread>
+
+#include "toolkit/lowest_first_set.h"
+#include "toolkit/side_by_side.h"
 
 namespace {
 
@@ -86,21 +88,29 @@ struct Seed {
 
 // A map under construction, reused from walk to walk: only what a walk touched is cleared.
 struct MapBuffer {
-  std::vector<int> faceImage, faceShift, vertexImage;
-  std::vector<unsigned char> contested;
-  std::vector<int> touchedFaces, touchedVertices;
+  // A face's image, and the turn that takes its corner j to the image's corner (shift - j): read
+  // together, so kept together.
+  struct FaceMap {
+    int image;
+    int shift;
+  };
+  LargeArray<FaceMap> faceMap;  // image -1: not mapped
+  LargeArray<int> vertexImage;
+  LargeArray<unsigned char> contested;
+  LargeArray<int> touchedFaces, touchedVertices;
   double score = 0;  // sum over mapped vertices of the squared distance of the image from the mirror image
 
   void Init(int faces, int vertices) {
-    faceImage.assign(size_t(faces), -1);
-    faceShift.assign(size_t(faces), 0);
+    faceMap.assign(size_t(faces), FaceMap{-1, 0});
     vertexImage.assign(size_t(vertices), -1);
     contested.assign(size_t(vertices), 0);
+    touchedFaces.reserve(size_t(faces));
+    touchedVertices.reserve(size_t(vertices));
   }
   void Clear() {
     // Past a quarter of the table a sweep of the whole is quicker than visiting each entry.
-    if (touchedFaces.size() * 4 > faceImage.size()) std::fill(faceImage.begin(), faceImage.end(), -1);
-    else for (int f : touchedFaces) faceImage[size_t(f)] = -1;
+    if (touchedFaces.size() * 4 > faceMap.size()) std::fill(faceMap.begin(), faceMap.end(), FaceMap{-1, 0});
+    else for (int f : touchedFaces) faceMap[size_t(f)].image = -1;
     if (touchedVertices.size() * 4 > vertexImage.size()) {
       std::fill(vertexImage.begin(), vertexImage.end(), -1);
       std::fill(contested.begin(), contested.end(), 0);
@@ -113,6 +123,38 @@ struct MapBuffer {
   }
 };
 
+// The faces a walk has mapped but not yet crossed from. A strict walk takes the lowest first: its map
+// does not depend on the order, and on a mesh stored in a coherent order its reads then run nearly
+// in sequence. A tolerant walk, which goes around contradictions as it meets them, takes them first
+// in first out, spreading breadth-first from the seed.
+class PendingFaces {
+ public:
+  void Reset(int faces) { lowestFirst_.Reset(faces); }
+  void Start(bool breadthFirst) {
+    breadthFirst_ = breadthFirst;
+    queue_.clear();
+    next_ = 0;
+  }
+  void Add(int f) {
+    if (breadthFirst_) queue_.push_back(f);
+    else lowestFirst_.Insert(f);
+  }
+  bool Empty() const { return breadthFirst_ ? next_ == queue_.size() : lowestFirst_.Empty(); }
+  int Take() { return breadthFirst_ ? queue_[next_++] : lowestFirst_.TakeLowest(); }
+  // Forgets what is left, for a walk that stops early.
+  void Drop() {
+    lowestFirst_.Clear();
+    queue_.clear();
+    next_ = 0;
+  }
+
+ private:
+  bool breadthFirst_ = false;
+  LowestFirstSet lowestFirst_;
+  std::vector<int> queue_;
+  size_t next_ = 0;
+};
+
 struct WalkResult {
   bool complete = false;  // the whole shell (pair) mapped without a contradiction
   int conflicts = 0;
@@ -120,27 +162,21 @@ struct WalkResult {
 
 class Pairer {
  public:
-  Pairer(const HalfEdgeMesh& m, const Point3* p, const TopologyPairingOptions& o) : m_(m), p_(p), o_(o) {}
+  // `positions` in the caller's numbering; the result is in the caller's numbering too.
+  Pairer(const HalfEdgeMesh& m, const Point3* positions, const TopologyPairingOptions& o) : m_(m), callerPositions_(positions), o_(o) {}
 
   TopologyPairing Run() {
     r_.partners.assign(size_t(m_.vertexCount), -1);
-    // The face kinds and the shells read the mesh apart from each other: two threads.
-    std::thread kinds;
-    try {
-      kinds = std::thread([this] { faceKinds(); });
-    } catch (const std::system_error&) {
-      faceKinds();
-    }
-    struct JoinAtExit {
-      std::thread& t;
-      ~JoinAtExit() {
-        if (t.joinable()) t.join();
-      }
-    } joinAtExit{kinds};
-    findShells();
-    if (kinds.joinable()) kinds.join();
-    trial_.Init(m_.faceCount, m_.vertexCount);
-    best_.Init(m_.faceCount, m_.vertexCount);
+    // The shells on one thread; on the other, what does not depend on them.
+    RunSideBySide(
+        [this] {
+          faceKinds();
+          gatherPositions();
+          trial_.Init(m_.faceCount, m_.vertexCount);
+          best_.Init(m_.faceCount, m_.vertexCount);
+        },
+        [this] { findShells(); });
+    pending_.Reset(m_.faceCount);
     int seededShell = -1;
     std::vector<Seed> given;
     if (o_.seedA >= 0 && !seedsFromEdge(given, seededShell)) return std::move(r_);
@@ -192,63 +228,77 @@ class Pairer {
     return std::isfinite(d) ? d : 1e30;
   }
 
+  // The positions in the new numbering: gathered from all over the caller's table when its vertex
+  // order is shuffled, each fetched ahead.
+  void gatherPositions() {
+    constexpr int kAhead = 16;
+    p_.resize(size_t(m_.vertexCount));
+    for (int v = 0; v < m_.vertexCount; ++v) {
+      if (v + kAhead < m_.vertexCount) __builtin_prefetch(&callerPositions_[m_.originalVertex[size_t(v + kAhead)]]);
+      p_[size_t(v)] = callerPositions_[m_.originalVertex[size_t(v)]];
+    }
+  }
+
   // --- shells and face kinds ---------------------------------------------------------------------
+  // Labels every face with its shell (connected through shared edges), then lists each shell's faces
+  // and vertices in mesh order. The faces are reached lowest first: on a mesh stored in a coherent
+  // order, the tables are read nearly in sequence.
   void findShells() {
     shellOfFace_.assign(size_t(m_.faceCount), -1);
-    std::vector<int> queue;
-    queue.reserve(size_t(m_.faceCount));
-    shellFaceStart_.push_back(0);
+    LowestFirstSet reached;
+    reached.Reset(m_.faceCount);
     for (int start = 0; start < m_.faceCount; ++start) {
       if (shellOfFace_[size_t(start)] >= 0) continue;
       shellOfFace_[size_t(start)] = shellCount_;
-      queue.push_back(start);
-      for (size_t q = shellFaceStart_.back(); q < queue.size(); ++q) {
-        const int f = queue[q];
+      reached.Insert(start);
+      while (!reached.Empty()) {
+        const int f = reached.TakeLowest();
         for (int h = m_.faceStart[f]; h < m_.faceStart[f + 1]; ++h) {
           const int t = m_.twin[size_t(h)];
           if (t < 0) continue;
           const int g = m_.faceOf[size_t(t)];
           if (shellOfFace_[size_t(g)] < 0) {
             shellOfFace_[size_t(g)] = shellCount_;
-            queue.push_back(g);
+            reached.Insert(g);
           }
         }
       }
-      shellFaceStart_.push_back(int(queue.size()));
       ++shellCount_;
     }
-    shellFaces_ = std::move(queue);
     r_.shells = shellCount_;
     if (shellCount_ == 1) {
-      // One shell: its faces and vertices in mesh order, read straight through.
+      shellFaceStart_ = {0, m_.faceCount};
+      shellFaces_.resize(size_t(m_.faceCount));
       for (int f = 0; f < m_.faceCount; ++f) shellFaces_[size_t(f)] = f;
       shellVertexStart_ = {0, m_.vertexCount};
       shellVertices_.resize(size_t(m_.vertexCount));
       for (int v = 0; v < m_.vertexCount; ++v) shellVertices_[size_t(v)] = v;
       return;
     }
-    std::vector<int> shellOfVertex(static_cast<size_t>(m_.vertexCount), 0);
+    groupByShell(shellOfFace_, shellFaceStart_, shellFaces_);
+    LargeArray<int> shellOfVertex(static_cast<size_t>(m_.vertexCount), 0);
     for (int f = 0; f < m_.faceCount; ++f) {
       for (int h = m_.faceStart[f]; h < m_.faceStart[f + 1]; ++h) shellOfVertex[size_t(m_.cornerVertex[h])] = shellOfFace_[size_t(f)];
     }
-    shellVertexStart_.assign(size_t(shellCount_) + 1, 0);
-    for (int v = 0; v < m_.vertexCount; ++v) ++shellVertexStart_[size_t(shellOfVertex[size_t(v)]) + 1];
-    for (int s = 0; s < shellCount_; ++s) shellVertexStart_[size_t(s) + 1] += shellVertexStart_[size_t(s)];
-    shellVertices_.resize(size_t(m_.vertexCount));
-    std::vector<int> fill(shellVertexStart_.begin(), shellVertexStart_.end() - 1);
-    for (int v = 0; v < m_.vertexCount; ++v) shellVertices_[size_t(fill[size_t(shellOfVertex[size_t(v)])]++)] = v;
+    groupByShell(shellOfVertex, shellVertexStart_, shellVertices_);
+  }
+
+  // Items listed shell by shell, each shell's in ascending order: a counting sort on the shell.
+  void groupByShell(const LargeArray<int>& shellOf, std::vector<int>& r_start, LargeArray<int>& r_items) const {
+    r_start.assign(size_t(shellCount_) + 1, 0);
+    for (const int s : shellOf) ++r_start[size_t(s) + 1];
+    for (int s = 0; s < shellCount_; ++s) r_start[size_t(s) + 1] += r_start[size_t(s)];
+    r_items.resize(shellOf.size());
+    std::vector<int> fill(r_start.begin(), r_start.end() - 1);
+    for (size_t i = 0; i < shellOf.size(); ++i) r_items[size_t(fill[size_t(shellOf[i])]++)] = int(i);
   }
 
   // A face's kind: its size, boundary edges and corner valences, unchanged by a mirror map.
+  // Also counts the kinds over the whole mesh, in face order: a mesh of one shell (the most common)
+  // needs no count of its own.
   void faceKinds() {
     kind_.resize(size_t(m_.faceCount));
-    // Valences are gathered from all over the vertex table (exported meshes are shuffled): each is
-    // fetched well ahead of its turn.
-    constexpr int kAhead = 64;
-    const int corners = m_.faceCount > 0 ? m_.faceStart[m_.faceCount] : 0;
     for (int f = 0; f < m_.faceCount; ++f) {
-      const int ahead = m_.faceStart[f] + kAhead;
-      if (ahead < corners) __builtin_prefetch(&m_.valence[size_t(m_.cornerVertex[ahead])]);
       std::uint64_t corners = 0;
       int boundary = 0;
       for (int h = m_.faceStart[f]; h < m_.faceStart[f + 1]; ++h) {
@@ -256,6 +306,7 @@ class Pairer {
         boundary += m_.twin[size_t(h)] < 0;
       }
       kind_[size_t(f)] = (mix(std::uint64_t(m_.FaceSize(f)) * 1000003u + std::uint64_t(boundary)) + corners) | 1u;
+      meshKinds_.Add(kind_[size_t(f)], f);
     }
   }
 
@@ -265,6 +316,7 @@ class Pairer {
   // Each shell's counterpart: among the shells of the same shape (itself included), the one whose
   // centroid lies nearest its mirrored centroid, when the choice is mutual; itself otherwise.
   std::vector<int> matchShells(int seededShell) {
+    if (shellCount_ == 1) return std::vector<int>(1, 0);
     std::vector<std::uint64_t> shape(static_cast<size_t>(shellCount_), 0);
     std::vector<Point3> centroid(static_cast<size_t>(shellCount_));
     for (int s = 0; s < shellCount_; ++s) {
@@ -324,10 +376,15 @@ class Pairer {
       r_.error = "--seed-edge " + std::to_string(a + 1) + "," + std::to_string(b + 1) + " does not name two vertices of the mesh";
       return false;
     }
+    int localA = -1, localB = -1;
+    for (int v = 0; v < m_.vertexCount; ++v) {
+      if (m_.originalVertex[size_t(v)] == a) localA = v;
+      if (m_.originalVertex[size_t(v)] == b) localB = v;
+    }
     int h = -1;
     const int corners = m_.faceCount > 0 ? m_.faceStart[m_.faceCount] : 0;
     for (int c = 0; c < corners && h < 0; ++c) {
-      if ((m_.Tail(c) == a && m_.Head(c) == b) || (m_.Tail(c) == b && m_.Head(c) == a)) h = c;
+      if ((m_.Tail(c) == localA && m_.Head(c) == localB) || (m_.Tail(c) == localB && m_.Head(c) == localA)) h = c;
     }
     if (h < 0) {
       r_.error = "--seed-edge: vertices " + std::to_string(a + 1) + " and " + std::to_string(b + 1) + " share no edge";
@@ -352,8 +409,11 @@ class Pairer {
     // A common kind makes a poor anchor: every like face is a candidate. Past the rarest kind only
     // the uncommon ones are tried.
     constexpr int kCommonKind = 256;
-    KindTable kindsOfA;
-    for (int i = shellFaceStart_[size_t(a)]; i < shellFaceStart_[size_t(a) + 1]; ++i) kindsOfA.Add(kind_[size_t(shellFaces_[size_t(i)])], shellFaces_[size_t(i)]);
+    KindTable shellKinds;
+    if (shellCount_ > 1) {
+      for (int i = shellFaceStart_[size_t(a)]; i < shellFaceStart_[size_t(a) + 1]; ++i) shellKinds.Add(kind_[size_t(shellFaces_[size_t(i)])], shellFaces_[size_t(i)]);
+    }
+    const KindTable& kindsOfA = shellCount_ > 1 ? shellKinds : meshKinds_;
     std::vector<Seed> seeds;
     int anchors = 0, tried = 0;
     for (const KindTable::Entry& kind : kindsOfA.Rarest()) {
@@ -423,28 +483,21 @@ class Pairer {
     return false;
   }
 
-  // Maps f to g (and g to f) with corner j of either going to corner (s - j) of the other, and queues
-  // f; its vertices are settled when it comes off the queue. Meanwhile what that will read is
-  // fetched: the walk jumps about the face and vertex tables.
+  // Maps f to g (and g to f) with corner j of either going to corner (s - j) of the other, and adds
+  // f to the pending faces; its vertices are settled when it is taken from them.
   void mapFace(MapBuffer& b, int f, int g, int s) {
-    b.faceImage[size_t(f)] = g;
-    b.faceShift[size_t(f)] = s;
+    b.faceMap[size_t(f)] = MapBuffer::FaceMap{g, s};
     b.touchedFaces.push_back(f);
     if (g != f) {
-      b.faceImage[size_t(g)] = f;
-      b.faceShift[size_t(g)] = s;
+      b.faceMap[size_t(g)] = MapBuffer::FaceMap{f, s};
       b.touchedFaces.push_back(g);
     }
-    queue_.push_back(f);
-    for (int x : {f, g}) {
-      __builtin_prefetch(&m_.twin[size_t(m_.faceStart[x])]);
-      __builtin_prefetch(&m_.cornerVertex[m_.faceStart[x]]);
-    }
+    pending_.Add(f);
   }
 
   // The vertex images face f's mapping gives; false when one contradicts an earlier one.
   bool mapVertices(MapBuffer& b, int f) {
-    const int g = b.faceImage[size_t(f)], s = b.faceShift[size_t(f)], k = m_.FaceSize(f);
+    const int g = b.faceMap[size_t(f)].image, s = b.faceMap[size_t(f)].shift, k = m_.FaceSize(f);
     bool agreed = true;
     for (int j = 0; j < k; ++j) {
       const int v = m_.cornerVertex[m_.faceStart[f] + j];
@@ -455,33 +508,25 @@ class Pairer {
     return agreed;
   }
 
-  void prefetchVertices(const MapBuffer& b, int f) {
-    for (int x : {f, b.faceImage[size_t(f)]}) {
-      for (int h = m_.faceStart[x]; h < m_.faceStart[x + 1]; ++h) {
-        const int v = m_.cornerVertex[h];
-        __builtin_prefetch(&b.vertexImage[size_t(v)], 1);
-        __builtin_prefetch(&p_[v]);
-      }
-    }
-  }
-
   // Strict: stops at the first contradiction or once the score reaches `bound`. Tolerant: counts
   // contradictions and goes around them (an edge that contradicts is not crossed).
   WalkResult walk(MapBuffer& b, const Seed& seed, double bound, bool tolerant) {
-    constexpr size_t kAhead = 8;
     WalkResult r;
-    queue_.clear();
     if (m_.FaceSize(seed.f) != m_.FaceSize(seed.g)) return r;
+    pending_.Start(tolerant);
+    struct DropAtExit {
+      PendingFaces& faces;
+      ~DropAtExit() { faces.Drop(); }
+    } dropAtExit{pending_};
     mapFace(b, seed.f, seed.g, seed.s);
-    for (size_t q = 0; q < queue_.size(); ++q) {
-      if (q + kAhead < queue_.size()) prefetchVertices(b, queue_[q + kAhead]);
-      const int f = queue_[q];
+    while (!pending_.Empty()) {
+      const int f = pending_.Take();
       if (!mapVertices(b, f)) {
         ++r.conflicts;
         if (!tolerant) return r;
       }
       if (!tolerant && b.score >= bound) return r;
-      const int g = b.faceImage[size_t(f)], s = b.faceShift[size_t(f)], k = m_.FaceSize(f);
+      const int g = b.faceMap[size_t(f)].image, s = b.faceMap[size_t(f)].shift, k = m_.FaceSize(f);
       for (int j = 0; j < k; ++j) {
         const int t = m_.twin[size_t(m_.faceStart[f] + j)];
         const int ti = m_.twin[size_t(m_.HalfEdge(g, s - j - 1))];
@@ -496,10 +541,11 @@ class Pairer {
           } else {
             int st = (t - m_.faceStart[ft]) + (ti - m_.faceStart[fi]) + 1;
             while (st >= kt) st -= kt;
-            if (b.faceImage[size_t(ft)] < 0 && b.faceImage[size_t(fi)] < 0) {
+            const MapBuffer::FaceMap neighbour = b.faceMap[size_t(ft)];
+            if (neighbour.image < 0 && b.faceMap[size_t(fi)].image < 0) {
               mapFace(b, ft, fi, st);
             } else {
-              fits = b.faceImage[size_t(ft)] == fi && b.faceShift[size_t(ft)] == st;
+              fits = neighbour.image == fi && neighbour.shift == st;
             }
           }
         }
@@ -518,7 +564,7 @@ class Pairer {
   void edgeLengths() {
     if (!meanEdge_.empty()) return;
     meanEdge_.assign(size_t(m_.vertexCount), 0.0);
-    std::vector<int> count(static_cast<size_t>(m_.vertexCount), 0);
+    LargeArray<int> count(static_cast<size_t>(m_.vertexCount), 0);
     const int corners = m_.faceCount > 0 ? m_.faceStart[m_.faceCount] : 0;
     for (int h = 0; h < corners; ++h) {
       const int v = m_.Tail(h);
@@ -560,11 +606,16 @@ class Pairer {
     return gap(lo, hi);
   }
 
+  // Records v's partner w (both in the new numbering, w -1 for none) in the caller's numbering.
+  void setPartner(int v, int w) { r_.partners[size_t(m_.originalVertex[size_t(v)])] = w < 0 ? -1 : m_.originalVertex[size_t(w)]; }
+
   // Pairs shell a with shell c (the same shell for one mirrored within itself).
   bool pairShells(int a, int c, const std::vector<Seed>* given) {
     std::vector<Seed> seeds = given != nullptr ? *given : seedsFromKinds(a, c);
     if (seeds.empty()) {
-      r_.error = "the shell of vertex " + std::to_string(shellVertices_[size_t(shellVertexStart_[size_t(a)])] + 1) + " (" +
+      int named = m_.vertexCount;  // the shell's lowest vertex in the caller's numbering
+      for (int i = shellVertexStart_[size_t(a)]; i < shellVertexStart_[size_t(a) + 1]; ++i) named = std::min(named, m_.originalVertex[size_t(shellVertices_[size_t(i)])]);
+      r_.error = "the shell of vertex " + std::to_string(named + 1) + " (" +
                  std::to_string(shellVertexCount(a)) + " vertices) has no seed: no face of it has a like face across the plane to "
                  "start from; give --seed-edge A,B with an edge that is its own mirror image";
       return false;
@@ -574,7 +625,7 @@ class Pairer {
     bool found = false;
     for (const Seed& seed : seeds) {
       // A seed the best map already holds would only make that map again.
-      if (found && best_.faceImage[size_t(seed.f)] == seed.g && best_.faceShift[size_t(seed.f)] == seed.s) continue;
+      if (found && best_.faceMap[size_t(seed.f)].image == seed.g && best_.faceMap[size_t(seed.f)].shift == seed.s) continue;
       trial_.Clear();
       if (walk(trial_, seed, bestScore, false).complete && trial_.score < bestScore) {
         bestScore = trial_.score;
@@ -582,20 +633,20 @@ class Pairer {
         found = true;
       }
     }
-    trial_.Clear();
+    // Both buffers are left as they are: each walk clears the one it uses first.
     const int vertices = shellVertexCount(a) + (a == c ? 0 : shellVertexCount(c));
     if (found) {
       if (std::sqrt(bestScore / vertices) > extent(a, c)) {
         ++r_.unmatchedShells;  // the shape fits itself, but its mirror image is somewhere else
-      } else {
-        for (int s : {a, c}) {
-          for (int i = shellVertexStart_[size_t(s)]; i < shellVertexStart_[size_t(s) + 1]; ++i) {
-            const int v = shellVertices_[size_t(i)];
-            r_.partners[size_t(v)] = best_.vertexImage[size_t(v)];
-          }
-        }
+        return true;
       }
-      best_.Clear();
+      for (int s : {a, c}) {
+        for (int i = shellVertexStart_[size_t(s)]; i < shellVertexStart_[size_t(s) + 1]; ++i) {
+          const int v = shellVertices_[size_t(i)];
+          setPartner(v, best_.vertexImage[size_t(v)]);
+        }
+        if (a == c) break;
+      }
       return true;
     }
 
@@ -620,27 +671,28 @@ class Pairer {
         std::swap(trial_, best_);
       }
     }
-    trial_.Clear();
     for (int s : {a, c}) {
       for (int i = shellVertexStart_[size_t(s)]; i < shellVertexStart_[size_t(s) + 1]; ++i) {
         const int v = shellVertices_[size_t(i)];
-        if (settled(best_, v, true)) r_.partners[size_t(v)] = best_.vertexImage[size_t(v)];
+        if (settled(best_, v, true)) setPartner(v, best_.vertexImage[size_t(v)]);
       }
+      if (a == c) break;
     }
-    best_.Clear();
     return true;
   }
 
   const HalfEdgeMesh& m_;
-  const Point3* p_;
+  const Point3* callerPositions_;
+  LargeArray<Point3> p_;  // in the new numbering
   const TopologyPairingOptions& o_;
   TopologyPairing r_;
   int shellCount_ = 0;
-  std::vector<int> shellOfFace_, shellFaceStart_, shellFaces_;
-  std::vector<int> shellVertexStart_, shellVertices_;
-  std::vector<std::uint64_t> kind_;
-  std::vector<double> meanEdge_;
-  std::vector<int> queue_;
+  LargeArray<int> shellOfFace_, shellFaces_, shellVertices_;
+  std::vector<int> shellFaceStart_, shellVertexStart_;
+  LargeArray<std::uint64_t> kind_;
+  KindTable meshKinds_;
+  LargeArray<double> meanEdge_;
+  PendingFaces pending_;
   MapBuffer trial_, best_;
 };
 

@@ -2,9 +2,11 @@
 // (a hand-cleaned scan, a posed or re-sculpted base, halves that drifted apart).
 //
 // A mirror map reverses orientation: the half-edge a->b of face f maps to M(b)->M(a) in the face
-// M(f). From a seed (a face and its image) the walk crosses every edge breadth-first: the twin of a
-// mapped half-edge maps to the twin of its image, which fixes the neighbouring face's image and
-// turn. The walk alone decides which vertex mirrors which; positions only choose among the maps
+// M(f). From a seed (a face and its image) the walk crosses every edge: the twin of a mapped
+// half-edge maps to the twin of its image, which fixes the neighbouring face's image and turn. Where
+// the map holds everywhere the order of crossing cannot change it, and the walk takes the faces in
+// the order they are stored (its reads then run nearly in sequence); where it meets contradictions
+// it goes breadth-first from the seed. The walk alone decides which vertex mirrors which; positions only choose among the maps
 // the connectivity allows (a box or a UV sphere allows many): the one whose partners lie nearest
 // each other's mirror images.
 //
@@ -22,7 +24,7 @@
 // own size (a lone eye with no counterpart) is not mirrored at all: its vertices are unsettled.
 //
 // Cost O(faces) for a mesh with few symmetries of its own; each further candidate map stops as soon
-// as it is worse than the best so far.
+// as it is worse than the best so far. Passes that do not depend on each other run on two threads.
 #pragma once
 
 #include <string>
@@ -53,5 +55,6 @@ struct TopologyPairing {
   std::string error;
 };
 
-// `positions`: mesh.vertexCount entries, object space.
+// `positions`: mesh.vertexCount entries, object space. Positions, seed and result all use the
+// caller's vertex numbers (not the half-edge mesh's own).
 TopologyPairing PairByTopology(const HalfEdgeMesh& mesh, const Point3* positions, const TopologyPairingOptions& options);

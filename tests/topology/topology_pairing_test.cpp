@@ -124,6 +124,13 @@ TEST(TopologyPairing, AGivenSeedEdgeOnThePlaneOrAcrossItGivesTheSameMap) {
                                              std::to_string(notAnEdge.seedB + 1) + " share no edge");
 }
 
+TEST(TopologyPairing, ADenseGridWithItsVerticesShuffledIsPairedWhole) {
+  const CorpusMesh m = LargeGrid(40000, Pose::kNoise);
+  const TopologyPairing r = pair(m);
+  EXPECT_EQ(r.partners, m.truth);
+  EXPECT_TRUE(r.unsettled.empty());
+}
+
 TEST(HalfEdgeMesh, RefusesWhatTopologyCannotPairNamingTheFaceOrVertex) {
   // Two triangles: 1 2 3 and 1 3 4.
   EXPECT_EQ(refusal({0, 3, 6}, {0, 1, 2, 0, 2, 2}, 4), "face 2 is degenerate: it uses vertex 3 twice");
