@@ -41,7 +41,17 @@ SymmetrizedPositions SymmetrizePositions(const Point3* positions, int count, con
   r.positions.assign(positions, positions + count);
   r.moved.assign(size_t(count), 0.0);
   const Matrix3 mirror = BuildMirrorMatrices(axis, offset).mirror;
+  // Partners lie all over the tables when the vertex order is shuffled: each is fetched ahead.
+  constexpr int kAhead = 16;
   for (int i = 0; i < count; ++i) {
+    if (i + kAhead < count) {
+      const unsigned ahead = unsigned(partners[i + kAhead]);
+      if (ahead < unsigned(count)) {
+        __builtin_prefetch(&partners[ahead]);
+        __builtin_prefetch(&positions[ahead]);
+        __builtin_prefetch(&r.positions[ahead], 1);
+      }
+    }
     const int p = partners[i];
     if (p < 0 || p >= count || partners[p] != i) {
       r.unpaired.push_back(i);
