@@ -172,10 +172,12 @@ class Pairer {
         [this] {
           faceKinds();
           gatherPositions();
+        },
+        [this] {
+          findShells();
           trial_.Init(m_.faceCount, m_.vertexCount);
           best_.Init(m_.faceCount, m_.vertexCount);
-        },
-        [this] { findShells(); });
+        });
     pending_.Reset(m_.faceCount);
     int seededShell = -1;
     std::vector<Seed> given;
