@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "symmetry/engine/mirror_matrices.h"
+#include "toolkit/side_by_side.h"
 
 namespace {
 
@@ -35,30 +36,30 @@ Point3 onPlane(Point3 q, const Matrix3& mirror, int axis, float offset) {
 
 }  // namespace
 
-SymmetrizedPositions SymmetrizePositions(const Point3* positions, int count, const int* partners, KeepSide keep,
-                                         int axis, float offset) {
-  SymmetrizedPositions r;
-  r.positions.assign(positions, positions + count);
-  r.moved.assign(size_t(count), 0.0);
-  const Matrix3 mirror = BuildMirrorMatrices(axis, offset).mirror;
+namespace {
+
+// Vertices [begin, end): each pair is moved by the thread holding its lower vertex, so no two threads
+// write one position. The unpaired of the range go to r_unpaired, in order.
+void moveRange(const Point3* positions, int count, const int* partners, KeepSide keep, int axis, float offset,
+               const Matrix3& mirror, int begin, int end, Point3* r_positions, std::vector<int>& r_unpaired) {
   // Partners lie all over the tables when the vertex order is shuffled: each is fetched ahead.
   constexpr int kAhead = 16;
-  for (int i = 0; i < count; ++i) {
-    if (i + kAhead < count) {
+  for (int i = begin; i < end; ++i) {
+    if (i + kAhead < end) {
       const unsigned ahead = unsigned(partners[i + kAhead]);
       if (ahead < unsigned(count)) {
         __builtin_prefetch(&partners[ahead]);
         __builtin_prefetch(&positions[ahead]);
-        __builtin_prefetch(&r.positions[ahead], 1);
+        __builtin_prefetch(&r_positions[ahead], 1);
       }
     }
     const int p = partners[i];
     if (p < 0 || p >= count || partners[p] != i) {
-      r.unpaired.push_back(i);
+      r_unpaired.push_back(i);
       continue;
     }
     if (p == i) {
-      r.positions[size_t(i)] = onPlane(positions[i], mirror, axis, offset);
+      r_positions[i] = onPlane(positions[i], mirror, axis, offset);
       continue;
     }
     if (p < i) continue;  // done with its partner
@@ -72,9 +73,25 @@ SymmetrizedPositions SymmetrizePositions(const Point3* positions, int count, con
                       (positions[kept].z + across.z) * 0.5f);
     }
     const Point3 settled = settle(source, mirror);
-    r.positions[size_t(kept)] = settled;
-    r.positions[size_t(other)] = settled * mirror;
+    r_positions[kept] = settled;
+    r_positions[other] = settled * mirror;
   }
+}
+
+}  // namespace
+
+SymmetrizedPositions SymmetrizePositions(const Point3* positions, int count, const int* partners, KeepSide keep,
+                                         int axis, float offset) {
+  SymmetrizedPositions r;
+  r.positions.assign(positions, positions + count);
+  r.moved.assign(size_t(count), 0.0);
+  const Matrix3 mirror = BuildMirrorMatrices(axis, offset).mirror;
+  const int middle = count / 2;
+  std::vector<int> secondUnpaired;
+  RunSideBySide(
+      [&] { moveRange(positions, count, partners, keep, axis, offset, mirror, middle, count, r.positions.data(), secondUnpaired); },
+      [&] { moveRange(positions, count, partners, keep, axis, offset, mirror, 0, middle, r.positions.data(), r.unpaired); });
+  r.unpaired.insert(r.unpaired.end(), secondUnpaired.begin(), secondUnpaired.end());
   for (int i = 0; i < count; ++i) {
     const Point3& a = positions[i];
     const Point3& b = r.positions[size_t(i)];
