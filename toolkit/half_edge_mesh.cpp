@@ -114,8 +114,9 @@ struct EdgeFault {
 
 // Pairs the twins in buckets [firstBucket, endBucket), each bucket v being filed[bucketStart[v] ..
 // bucketStart[v + 1] - 1]. Per edge, in corner order: the second half-edge is the first's twin
-// unless it runs the same way, and a third means a third face. A boundary half-edge's head is added
-// to r_boundaryHeads (its edge counts towards that vertex's valence).
+// unless it runs the same way, and a third means a third face. A boundary half-edge's twin is -1,
+// and its head is added to r_boundaryHeads (its edge counts towards that vertex's valence). Every
+// twin of a mesh without faults is written here.
 EdgeFault pairTwins(HalfEdgeMesh& m, Filed* filed, const int* bucketStart, int firstBucket, int endBucket,
                     std::vector<int>& r_boundaryHeads) {
   const int corners = bucketStart[m.vertexCount];
@@ -131,6 +132,7 @@ EdgeFault pairTwins(HalfEdgeMesh& m, Filed* filed, const int* bucketStart, int f
       Filed* next = e + 1;
       while (next < end && upper(*next) == upper(*e)) ++next;
       if (next - e == 1) {
+        m.twin[size_t(e->h)] = -1;
         r_boundaryHeads.push_back(e->other < 0 ? lo : e->other);
       } else if ((e[0].other < 0) == (e[1].other < 0)) {
         if (e[1].h < fault.at) fault = EdgeFault{e[1].h, e[0].h};
@@ -169,7 +171,6 @@ bool BuildHalfEdgeMesh(const int* faceStart, const int* cornerVertex, int faceCo
       [&] {
         int* const faceOf = m.faceOf.data();
         for (int f = 0; f < faceCount; ++f) std::fill(faceOf + faceStart[f], faceOf + faceStart[f + 1], f);
-        std::fill(m.twin.begin(), m.twin.end(), -1);
       },
       [&] { facesUsable = numberVertices(cornerVertex, m, firstIsolated, r_error); });
   if (!facesUsable) return false;

@@ -86,7 +86,8 @@ struct Seed {
   double distance = 0;  // from f's mirrored centroid to g's, to try the likeliest first
 };
 
-// A map under construction, reused from walk to walk: only what a walk touched is cleared.
+// A map under construction, reused from walk to walk: only what a walk touched is cleared, or the
+// whole once a walk has touched more than a quarter (a sweep is then quicker than a visit to each).
 struct MapBuffer {
   // A face's image, and the turn that takes its corner j to the image's corner (shift - j): read
   // together, so kept together.
@@ -97,21 +98,31 @@ struct MapBuffer {
   LargeArray<FaceMap> faceMap;  // image -1: not mapped
   LargeArray<int> vertexImage;
   LargeArray<unsigned char> contested;
-  LargeArray<int> touchedFaces, touchedVertices;
+  LargeArray<int> touchedFaces, touchedVertices;  // while below a quarter of their tables
+  bool manyFaces = false, manyVertices = false;   // past it: cleared by a sweep
   double score = 0;  // sum over mapped vertices of the squared distance of the image from the mirror image
 
   void Init(int faces, int vertices) {
     faceMap.assign(size_t(faces), FaceMap{-1, 0});
     vertexImage.assign(size_t(vertices), -1);
     contested.assign(size_t(vertices), 0);
-    touchedFaces.reserve(size_t(faces));
-    touchedVertices.reserve(size_t(vertices));
+    touchedFaces.reserve(size_t(faces) / 4 + 1);
+    touchedVertices.reserve(size_t(vertices) / 4 + 1);
+  }
+  void TouchFace(int f) {
+    if (manyFaces) return;
+    if (touchedFaces.size() * 4 > faceMap.size()) manyFaces = true;
+    else touchedFaces.push_back(f);
+  }
+  void TouchVertex(int v) {
+    if (manyVertices) return;
+    if (touchedVertices.size() * 4 > vertexImage.size()) manyVertices = true;
+    else touchedVertices.push_back(v);
   }
   void Clear() {
-    // Past a quarter of the table a sweep of the whole is quicker than visiting each entry.
-    if (touchedFaces.size() * 4 > faceMap.size()) std::fill(faceMap.begin(), faceMap.end(), FaceMap{-1, 0});
+    if (manyFaces) std::fill(faceMap.begin(), faceMap.end(), FaceMap{-1, 0});
     else for (int f : touchedFaces) faceMap[size_t(f)].image = -1;
-    if (touchedVertices.size() * 4 > vertexImage.size()) {
+    if (manyVertices) {
       std::fill(vertexImage.begin(), vertexImage.end(), -1);
       std::fill(contested.begin(), contested.end(), 0);
     } else {
@@ -119,6 +130,7 @@ struct MapBuffer {
     }
     touchedFaces.clear();
     touchedVertices.clear();
+    manyFaces = manyVertices = false;
     score = 0;
   }
 };
@@ -476,7 +488,7 @@ class Pairer {
     int& image = b.vertexImage[size_t(v)];
     if (image < 0) {
       image = w;
-      b.touchedVertices.push_back(v);
+      b.TouchVertex(v);
       b.score += distance2(v, w);
       return true;
     }
@@ -489,10 +501,10 @@ class Pairer {
   // f to the pending faces; its vertices are settled when it is taken from them.
   void mapFace(MapBuffer& b, int f, int g, int s) {
     b.faceMap[size_t(f)] = MapBuffer::FaceMap{g, s};
-    b.touchedFaces.push_back(f);
+    b.TouchFace(f);
     if (g != f) {
       b.faceMap[size_t(g)] = MapBuffer::FaceMap{f, s};
-      b.touchedFaces.push_back(g);
+      b.TouchFace(g);
     }
     pending_.Add(f);
   }
