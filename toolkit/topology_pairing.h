@@ -6,9 +6,9 @@
 // half-edge maps to the twin of its image, which fixes the neighbouring face's image and turn. Where
 // the map holds everywhere the order of crossing cannot change it, and the walk takes the faces in
 // the order they are stored (its reads then run nearly in sequence); where it meets contradictions
-// it goes breadth-first from the seed. The walk alone decides which vertex mirrors which; positions only choose among the maps
-// the connectivity allows (a box or a UV sphere allows many): the one whose partners lie nearest
-// each other's mirror images.
+// it goes breadth-first from the seed. The walk alone decides which vertex mirrors which; positions
+// only choose among the maps the connectivity allows (a box or a UV sphere allows many): the one
+// whose partners lie nearest each other's mirror images.
 //
 // Every shell (connected set of faces) is paired: to the shell whose centroid lies nearest its
 // mirrored centroid among those of the same shape (same counts and faces alike), which may be
