@@ -3,7 +3,7 @@
 #   ./run.sh demo   installs what the build needs, builds velomorph and the plug-in, and runs it on its
 #                   bundled sample
 #   ./run.sh test   installs what the build needs, builds, and runs every test: the default suite,
-#                   a short soak, every fuzzer for 45 seconds, the suite again under the sanitizers,
+#                   a short soak, every fuzzer for 30 seconds, the suite again under the sanitizers,
 #                   and the Windows stage below
 #   ./run.sh windows  only the Windows stage: cross-builds the Windows libraries, runs the 64-bit
 #                   suite under Wine and checks the 32-bit library
@@ -57,7 +57,7 @@ short_soak() {
 }
 
 fuzzers() {
-  fuzz/run_fuzzers.sh 45
+  fuzz/run_fuzzers.sh 30
 }
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer (no benchmarks).
