@@ -25,19 +25,10 @@ SymmetryReport MeasurePartners(const std::vector<Point3>& positions, std::vector
 
 namespace {
 
-// What SymmetryReport counts, over a range of vertices.
-struct RangeCounts {
-  int centreVertices = 0;
-  int mutualPairs = 0;
-  int nonMutualPartners = 0;
-  int asymmetricVertices = 0;
-  int unpairedVertices = 0;
-  double largestDistance = 0;
-};
-
-// Measures vertices [begin, end) of `count`, writing their distances.
+// Measures vertices [begin, end) of `count`, writing their distances and adding to r's counts (its
+// tables are not used).
 void measureRange(const Point3* positions, const int* partners, int count, const MirrorMatrices& m, double tolerance,
-                  int begin, int end, double* r_distances, RangeCounts& r) {
+                  int begin, int end, double* r_distances, SymmetryReport& r) {
   // Partners lie all over the tables when the vertex order is shuffled: each is fetched ahead.
   const int kAhead = 16;
   for (int i = begin; i < end; ++i) {
@@ -79,19 +70,19 @@ SymmetryReport MeasurePartners(const Point3* positions, int count, std::vector<i
   r.distances.assign(size_t(r.vertices), 0.0);
   if (r.vertices == 0) return r;
   const MirrorMatrices m = BuildMirrorMatrices(axis, offset);
-  // Two halves side by side, each writing its own distances.
-  RangeCounts first, second;
+  // Two halves side by side, each writing its own distances; the second's counts are added after.
+  SymmetryReport second;
   const int middle = r.vertices / 2;
   RunSideBySide(
       [&] { measureRange(positions, r.partners.data(), r.vertices, m, tolerance, middle, r.vertices, r.distances.data(), second); },
-      [&] { measureRange(positions, r.partners.data(), r.vertices, m, tolerance, 0, middle, r.distances.data(), first); });
-  r.centreVertices = first.centreVertices + second.centreVertices;
-  r.mutualPairs = first.mutualPairs + second.mutualPairs;
-  r.nonMutualPartners = first.nonMutualPartners + second.nonMutualPartners;
-  r.asymmetricVertices = first.asymmetricVertices + second.asymmetricVertices;
-  r.unpairedVertices = first.unpairedVertices + second.unpairedVertices;
+      [&] { measureRange(positions, r.partners.data(), r.vertices, m, tolerance, 0, middle, r.distances.data(), r); });
+  r.centreVertices += second.centreVertices;
+  r.mutualPairs += second.mutualPairs;
+  r.nonMutualPartners += second.nonMutualPartners;
+  r.asymmetricVertices += second.asymmetricVertices;
+  r.unpairedVertices += second.unpairedVertices;
   // A distance that is not a number stays the largest, as it would in one pass.
-  const bool notANumber = std::isnan(first.largestDistance) || std::isnan(second.largestDistance);
-  r.largestDistance = notANumber ? std::nan("") : std::max(first.largestDistance, second.largestDistance);
+  const bool notANumber = std::isnan(r.largestDistance) || std::isnan(second.largestDistance);
+  r.largestDistance = notANumber ? std::nan("") : std::max(r.largestDistance, second.largestDistance);
   return r;
 }

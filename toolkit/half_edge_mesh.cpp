@@ -79,7 +79,7 @@ bool numberVertices(const int* cornerVertex, HalfEdgeMesh& m, int& r_firstIsolat
         local = used++;
         m.originalVertex[size_t(local)] = v;
       }
-      m.localCorner[size_t(h)] = local;
+      m.cornerVertex[size_t(h)] = local;
       ++m.valence[size_t(local)];
     }
   }
@@ -95,7 +95,7 @@ bool numberVertices(const int* cornerVertex, HalfEdgeMesh& m, int& r_firstIsolat
 // Calls visit(h, lower vertex, Filed) for each half-edge of faces [firstFace, endFace), in corner order.
 template <class Visit>
 void forEachHalfEdge(const HalfEdgeMesh& m, int firstFace, int endFace, Visit&& visit) {
-  const int* const local = m.cornerVertex;
+  const int* const local = m.cornerVertex.data();
   for (int f = firstFace; f < endFace; ++f) {
     const int begin = m.faceStart[f], end = m.faceStart[f + 1];
     for (int h = begin; h < end; ++h) {
@@ -160,9 +160,8 @@ bool BuildHalfEdgeMesh(const int* faceStart, const int* cornerVertex, int faceCo
   m.faceOf.resize(size_t(corners));
   m.twin.resize(size_t(corners));
   m.valence.assign(size_t(vertexCount), 0);
-  m.localCorner.resize(size_t(corners));
+  m.cornerVertex.resize(size_t(corners));
   m.originalVertex.resize(size_t(vertexCount));
-  m.cornerVertex = m.localCorner.data();
 
   // Faces are checked first: the buckets below trust every corner to name a vertex of the mesh.
   int firstIsolated = -1;

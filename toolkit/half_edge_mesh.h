@@ -22,20 +22,12 @@
 #include "toolkit/large_array.h"
 
 struct HalfEdgeMesh {
-  HalfEdgeMesh() = default;
-  // cornerVertex points into localCorner: a copy would point into the original's.
-  HalfEdgeMesh(const HalfEdgeMesh&) = delete;
-  HalfEdgeMesh& operator=(const HalfEdgeMesh&) = delete;
-  HalfEdgeMesh(HalfEdgeMesh&&) = default;
-  HalfEdgeMesh& operator=(HalfEdgeMesh&&) = default;
-
   int vertexCount = 0;
   int faceCount = 0;
   // Borrowed from the caller, who keeps it alive: face f's corners are faceStart[f] ..
   // faceStart[f + 1] - 1.
   const int* faceStart = nullptr;
-  const int* cornerVertex = nullptr;  // per corner, its vertex in the new numbering (localCorner's data)
-  LargeArray<int> localCorner;
+  LargeArray<int> cornerVertex;  // per corner, its vertex in the new numbering
   LargeArray<int> originalVertex;  // per vertex in the new numbering, the caller's number
   LargeArray<int> twin;     // per half-edge, -1 on a boundary
   LargeArray<int> faceOf;   // per half-edge
@@ -48,10 +40,10 @@ struct HalfEdgeMesh {
     const int k = FaceSize(f);
     return faceStart[f] + (j < 0 ? j + k : j >= k ? j - k : j);
   }
-  int Tail(int h) const { return cornerVertex[h]; }
+  int Tail(int h) const { return cornerVertex[size_t(h)]; }
   int Head(int h) const {
     const int f = faceOf[size_t(h)];
-    return cornerVertex[h + 1 == faceStart[f + 1] ? faceStart[f] : h + 1];
+    return cornerVertex[size_t(h + 1 == faceStart[f + 1] ? faceStart[f] : h + 1)];
   }
 };
 
