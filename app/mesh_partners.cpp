@@ -4,8 +4,7 @@
 #include <cstdlib>
 
 #include "symmetry/engine/vertex_pairing.h"
-#include "toolkit/half_edge_mesh.h"
-#include "toolkit/topology_pairing.h"
+#include "toolkit/mesh_topology_pairing.h"
 
 bool ParsePairingKind(const std::string& text, PairingKind& r_kind) {
   if (text == "position") r_kind = PairingKind::kPosition;
@@ -50,18 +49,13 @@ MeshPartners FindMeshPartners(const ObjMesh& mesh, const PairingRequest& request
     r.error = name + ": has no faces: topology pairing needs the mesh's faces";
     return r;
   }
-  HalfEdgeMesh halfEdges;
-  std::string error;
-  if (!BuildHalfEdgeMesh(mesh.faceStart.data(), mesh.cornerVertex.data(), mesh.NumFaces(), count, halfEdges, error)) {
-    r.error = name + ": " + error;
-    return r;
-  }
   TopologyPairingOptions options;
   options.axis = request.axis;
   options.offset = request.offset;
   options.seedA = request.seedA;
   options.seedB = request.seedB;
-  TopologyPairing pairing = PairByTopology(halfEdges, mesh.positions.data(), options);
+  TopologyPairing pairing = PairMeshByTopology(mesh.faceStart.data(), mesh.cornerVertex.data(), mesh.NumFaces(), count,
+                                               mesh.positions.data(), options);
   if (!pairing.error.empty()) {
     r.error = name + ": " + pairing.error;
     return r;
@@ -73,6 +67,7 @@ MeshPartners FindMeshPartners(const ObjMesh& mesh, const PairingRequest& request
              (pairing.mirroredShellPairs == 1 ? " pair" : " pairs") + " mirroring each other";
   if (pairing.faultyShells > 0) r.shells += ", " + std::to_string(pairing.faultyShells) + " with asymmetric connectivity";
   if (pairing.unmatchedShells > 0) r.shells += ", " + std::to_string(pairing.unmatchedShells) + " with no mirror image";
+  if (pairing.quadsRead > 0) r.shells += "; paired on its quads, " + std::to_string(pairing.quadsRead) + " read from triangle pairs";
   r.ok = true;
   return r;
 }

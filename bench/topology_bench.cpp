@@ -71,6 +71,7 @@ int writeCorpus(const fs::path& folder) {
   };
   write(SymmetricCorpus(), "s");
   write(AsymmetricCorpus(), "a");
+  write(SplitQuadCorpus(), "q");
   return index ? 0 : 1;
 }
 

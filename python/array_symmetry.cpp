@@ -9,8 +9,7 @@
 #include "symmetry/engine/mirror_matrices.h"
 #include "symmetry/engine/vertex_operations.h"
 #include "symmetry/engine/vertex_pairing.h"
-#include "toolkit/half_edge_mesh.h"
-#include "toolkit/topology_pairing.h"
+#include "toolkit/mesh_topology_pairing.h"
 
 namespace {
 
@@ -32,15 +31,12 @@ std::string PairByConnectivity(const Point3* positions, int n, const std::vector
                                const std::vector<int>& cornerVertex, int axis, float offset, int* r_partners,
                                std::vector<int>& r_unsettled) {
   r_unsettled.clear();
-  HalfEdgeMesh mesh;
-  std::string error;
   const int faceCount = int(faceStart.size()) - 1;
   if (faceCount <= 0) return "the mesh has no faces: topology pairing needs them";
-  if (!BuildHalfEdgeMesh(faceStart.data(), cornerVertex.data(), faceCount, n, mesh, error)) return error;
   TopologyPairingOptions options;
   options.axis = axis;
   options.offset = offset;
-  TopologyPairing pairing = PairByTopology(mesh, positions, options);
+  TopologyPairing pairing = PairMeshByTopology(faceStart.data(), cornerVertex.data(), faceCount, n, positions, options);
   if (!pairing.error.empty()) return pairing.error;
   if (!pairing.unsettled.empty()) PairPositions(positions, n, axis, offset, r_partners);
   for (int i = 0; i < n; ++i) {

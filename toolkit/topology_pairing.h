@@ -50,8 +50,10 @@ struct TopologyPairing {
   int selfMirroredShells = 0;  // shells mirrored within themselves
   int faultyShells = 0;        // shells whose connectivity no map covers without contradiction
   int unmatchedShells = 0;     // shells with no mirror image (their vertices unsettled)
+  int quadsRead = 0;           // triangle pairs read as one quad each (PairMeshByTopology)
   // Not empty when the mesh cannot be paired at all (a shell with no seed, a seed edge that is not
-  // an edge): one line naming the vertex or face, 1-based.
+  // an edge; from PairMeshByTopology also a mesh BuildHalfEdgeMesh refuses): one line naming the
+  // vertex or face, 1-based.
   std::string error;
 };
 

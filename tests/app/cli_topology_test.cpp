@@ -64,16 +64,16 @@ TEST_F(TopologyCommands, CheckWritesPartnersAndReportsAndDrawsTheUnpaired) {
   EXPECT_NE(r.out.find("unpaired vertices     0"), std::string::npos) << r.out;
 
   const std::vector<CorpusMesh> faulty = AsymmetricCorpus();
-  const CorpusMesh& oneWay = faulty[0];
-  Write("oneway.obj", CorpusObjText(oneWay));
-  r = Run({"check", "--target", "oneway.obj", "--pairing", "topology", "--partners-out", "partners.txt", "--svg", "p.svg"});
+  const CorpusMesh& centreSplit = named(faulty, "grid with one quad split at its centre on one side (exact)");
+  Write("centre.obj", CorpusObjText(centreSplit));
+  r = Run({"check", "--target", "centre.obj", "--pairing", "topology", "--partners-out", "partners.txt", "--svg", "p.svg"});
   EXPECT_EQ(r.exitCode, 1);
   const std::vector<int> partners = numbersIn(Read("partners.txt"));
-  ASSERT_EQ(partners.size(), oneWay.truth.size());
+  ASSERT_EQ(partners.size(), centreSplit.truth.size());
   size_t unpaired = 0;
   for (size_t v = 0; v < partners.size(); ++v) {
     if (partners[v] == 0) ++unpaired;
-    else EXPECT_EQ(partners[v], oneWay.truth[v] + 1) << "vertex " << v + 1;
+    else EXPECT_EQ(partners[v], centreSplit.truth[v] + 1) << "vertex " << v + 1;
   }
   EXPECT_NE(r.out.find("unpaired vertices     " + std::to_string(unpaired)), std::string::npos) << r.out;
   const std::string svg = Read("p.svg");

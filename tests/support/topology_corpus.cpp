@@ -288,6 +288,23 @@ std::vector<CorpusMesh> AsymmetricCorpus() {
   }
   {
     CorpusMesh g = m;
+    g.name = "grid with one quad split at its centre on one side";
+    Builder b(g);
+    grid(b, 8, 10, 0.1, Split::kQuads);
+    // The quad at i = -3, j = 4 becomes four triangles around a vertex at its centre.
+    const int face = (-3 + 8) * 10 + 4;
+    std::vector<int> quad(g.cornerVertex.begin() + g.faceStart[size_t(face)], g.cornerVertex.begin() + g.faceStart[size_t(face) + 1]);
+    Point3 centre(0, 0, 0);
+    for (int v : quad) centre = centre + g.positions[size_t(v)] * 0.25f;
+    const int middle = b.Vertex(centre.x, centre.y, centre.z);
+    g.cornerVertex.erase(g.cornerVertex.begin() + g.faceStart[size_t(face)], g.cornerVertex.begin() + g.faceStart[size_t(face) + 1]);
+    g.faceStart.erase(g.faceStart.begin() + face + 1);
+    for (size_t f = size_t(face) + 1; f < g.faceStart.size(); ++f) g.faceStart[f] -= 4;
+    for (int k = 0; k < 4; ++k) b.Face({quad[size_t(k)], quad[size_t(k + 1) % 4], middle});
+    all.push_back(finish(g, Pose::kExact, 104));
+  }
+  {
+    CorpusMesh g = m;
     g.name = "grid with a face missing on one side";
     Builder b(g);
     grid(b, 8, 10, 0.1, Split::kQuads);
@@ -296,6 +313,29 @@ std::vector<CorpusMesh> AsymmetricCorpus() {
     g.faceStart.erase(g.faceStart.begin() + face + 1);
     for (size_t f = size_t(face) + 1; f < g.faceStart.size(); ++f) g.faceStart[f] -= 4;
     all.push_back(finish(g, Pose::kExact, 103));
+  }
+  return all;
+}
+
+std::vector<CorpusMesh> SplitQuadCorpus() {
+  std::vector<CorpusMesh> all;
+  for (CorpusMesh m : SymmetricCorpus()) {
+    CorpusMesh split = m;
+    split.faceStart = {0};
+    split.cornerVertex.clear();
+    for (int f = 0; f < m.FaceCount(); ++f) {
+      const int* c = m.cornerVertex.data() + m.faceStart[size_t(f)];
+      if (m.faceStart[size_t(f) + 1] - m.faceStart[size_t(f)] == 4) {
+        for (int k : {0, 1, 2, 0, 2, 3}) split.cornerVertex.push_back(c[k]);
+        split.faceStart.push_back(int(split.cornerVertex.size()) - 3);
+      } else {
+        split.cornerVertex.insert(split.cornerVertex.end(), c, c + (m.faceStart[size_t(f) + 1] - m.faceStart[size_t(f)]));
+      }
+      split.faceStart.push_back(int(split.cornerVertex.size()));
+    }
+    split.name += ", quads split";
+    split.symmetricConnectivity = false;
+    all.push_back(std::move(split));
   }
   return all;
 }

@@ -27,8 +27,12 @@ enum class Pose { kExact, kNoise, kTwist, kNoiseAndTwist };
 // Every shape whose connectivity is symmetric, in every pose.
 std::vector<CorpusMesh> SymmetricCorpus();
 // Shapes whose connectivity is not: a triangulated grid whose diagonals all run one way, a grid
-// with one unmirrored diagonal, a grid with a face missing on one side.
+// with one unmirrored diagonal, a grid with one quad split at its centre on one side, a grid with a
+// face missing on one side.
 std::vector<CorpusMesh> AsymmetricCorpus();
+// The symmetric corpus with every quad split a b c, a c d (as glTF exporters write quads), in the
+// same order: the mirror image of a split is split along the other diagonal.
+std::vector<CorpusMesh> SplitQuadCorpus();
 // A symmetric quad grid of about `vertices` vertices, bumped, vertex order shuffled (benchmarks).
 CorpusMesh LargeGrid(int vertices, Pose pose);
 

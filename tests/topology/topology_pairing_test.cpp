@@ -10,17 +10,14 @@
 #include "support/topology_corpus.h"
 #include "symmetry/engine/vertex_pairing.h"
 #include "toolkit/half_edge_mesh.h"
+#include "toolkit/mesh_topology_pairing.h"
 #include "toolkit/symmetrize_positions.h"
 #include "toolkit/topology_pairing.h"
 
 namespace {
 
 TopologyPairing pair(const CorpusMesh& m, const TopologyPairingOptions& options = TopologyPairingOptions()) {
-  HalfEdgeMesh h;
-  std::string error;
-  EXPECT_TRUE(BuildHalfEdgeMesh(m.faceStart.data(), m.cornerVertex.data(), m.FaceCount(), int(m.positions.size()), h, error))
-      << m.name << ": " << error;
-  return PairByTopology(h, m.positions.data(), options);
+  return PairMeshByTopology(m.faceStart.data(), m.cornerVertex.data(), m.FaceCount(), int(m.positions.size()), m.positions.data(), options);
 }
 
 std::string refusal(const std::vector<int>& faceStart, const std::vector<int>& corners, int vertices) {
@@ -65,15 +62,41 @@ TEST(TopologyPairing, NoVertexIsPairedWronglyWhereTheConnectivityIsNotSymmetric)
     }
     EXPECT_EQ(wrong, 0) << m.name;
     EXPECT_EQ(size_t(unpaired), r.unsettled.size()) << m.name;
-    EXPECT_EQ(r.faultyShells, 1) << m.name;
-    // A single fault leaves most of the mesh paired: the walk goes around it. Around a missing face
-    // every vertex still has its partner; a diagonal that does not mirror leaves its ends unsettled.
-    if (m.name.find("one unmirrored") != std::string::npos) {
-      EXPECT_GT(unpaired, 0) << m.name;
-      EXPECT_LT(unpaired, 10) << m.name;
-    }
-    if (m.name.find("missing") != std::string::npos) {
+    if (m.name.find("diagonal") != std::string::npos) {
+      // Read back as quads, the grid's connectivity is symmetric again.
+      EXPECT_GT(r.quadsRead, 0) << m.name;
       EXPECT_EQ(unpaired, 0) << m.name;
+    } else {
+      // A single fault leaves most of the mesh paired: the walk goes around it. Around a missing face
+      // every vertex still has its partner; a quad split at its centre leaves its corners unsettled.
+      EXPECT_EQ(r.faultyShells, 1) << m.name;
+      if (m.name.find("centre") != std::string::npos) {
+        EXPECT_GT(unpaired, 0) << m.name;
+        EXPECT_LT(unpaired, 10) << m.name;
+      } else {
+        EXPECT_EQ(unpaired, 0) << m.name;
+      }
+    }
+  }
+}
+
+TEST(TopologyPairing, QuadsSplitOneWayArePairedOnTheQuadsReadBack) {
+  // Exact or posed, every partner is right. Under noise the split pairs read back differently on the
+  // two sides here and there; the partners the readings do not agree on are left unsettled.
+  for (const CorpusMesh& m : SplitQuadCorpus()) {
+    const TopologyPairing r = pair(m);
+    ASSERT_TRUE(r.error.empty()) << m.name << ": " << r.error;
+    int wrong = 0, unpaired = 0;
+    for (size_t v = 0; v < m.truth.size(); ++v) {
+      if (r.partners[v] < 0) ++unpaired;
+      else wrong += r.partners[v] != m.truth[v];
+    }
+    if (m.name.find("noise") == std::string::npos) {
+      EXPECT_EQ(wrong, 0) << m.name;
+      EXPECT_EQ(unpaired, 0) << m.name;
+      EXPECT_GT(r.quadsRead, 0) << m.name;
+    } else {
+      EXPECT_LE(wrong * 100, int(m.truth.size())) << m.name;
     }
   }
 }
