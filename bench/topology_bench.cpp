@@ -1,7 +1,8 @@
-// Topology pairing and symmetrize at 100k and 1M vertices: the pairing in process (half-edges, then
-// the walk), `velomorph check --pairing topology --timings` (its phase `pair`), and `velomorph
-// symmetrize --pairing topology` end to end, on a bumped quad grid with its vertex order shuffled,
-// exact and with noise of 30% of the mean edge length.
+// Topology pairing and symmetrize at 100k and 1M vertices: the pairing's parts in process (half-edges,
+// the walk) and the whole of it as callers get it (PairMeshByTopology, which also reads split quads
+// back), `velomorph check --pairing topology --timings` (its phase `pair`), and `velomorph symmetrize
+// --pairing topology` end to end, on a bumped quad grid with its vertex order shuffled: exact, with
+// noise of 30% of the mean edge length, and exact with every quad split into two triangles.
 //
 //   topology_bench [--sizes 100000,1000000] [--runs N] [--velomorph PROGRAM]
 //   topology_bench --write-corpus DIR
@@ -21,6 +22,7 @@
 
 #include "support/topology_corpus.h"
 #include "toolkit/half_edge_mesh.h"
+#include "toolkit/mesh_topology_pairing.h"
 #include "toolkit/topology_pairing.h"
 
 namespace {
@@ -95,8 +97,8 @@ int main(int argc, char** argv) {
   std::printf("%-10s %-6s %10s %10s %12s %12s %14s %8s\n", "vertices", "pose", "half-edges", "walk", "in process",
               "check pair", "symmetrize", "correct");
   for (int size : sizes) {
-    for (Pose pose : {Pose::kExact, Pose::kNoise}) {
-      const CorpusMesh m = LargeGrid(size, pose);
+    for (const int kind : {0, 1, 2}) {  // exact, noise, exact with its quads split
+      const CorpusMesh m = kind == 2 ? SplitQuads(LargeGrid(size, Pose::kExact)) : LargeGrid(size, kind == 0 ? Pose::kExact : Pose::kNoise);
       const int n = int(m.positions.size());
       std::vector<double> build, walk, total, pair, whole;
       int correct = 0;
@@ -107,9 +109,12 @@ int main(int argc, char** argv) {
         BuildHalfEdgeMesh(m.faceStart.data(), m.cornerVertex.data(), m.FaceCount(), n, h, error);
         build.push_back(seconds(start));
         const Clock::time_point walkStart = Clock::now();
-        const TopologyPairing p = PairByTopology(h, m.positions.data(), TopologyPairingOptions());
+        PairByTopology(h, m.positions.data(), TopologyPairingOptions());
         walk.push_back(seconds(walkStart));
-        total.push_back(seconds(start));
+        const Clock::time_point wholeStart = Clock::now();
+        const TopologyPairing p = PairMeshByTopology(m.faceStart.data(), m.cornerVertex.data(), m.FaceCount(), n, m.positions.data(),
+                                                     TopologyPairingOptions());
+        total.push_back(seconds(wholeStart));
         correct = 0;
         for (int v = 0; v < n; ++v) correct += p.partners[size_t(v)] == m.truth[size_t(v)];
       }
@@ -121,7 +126,7 @@ int main(int argc, char** argv) {
         run(velomorph + " symmetrize --target " + base + " --out " + sym + " --pairing topology --quiet", wall);
         whole.push_back(wall);
       }
-      std::printf("%-10d %-6s %9.3fs %9.3fs %11.3fs %11.3fs %13.3fs %7.2f%%\n", n, pose == Pose::kExact ? "exact" : "noise",
+      std::printf("%-10d %-6s %9.3fs %9.3fs %11.3fs %11.3fs %13.3fs %7.2f%%\n", n, kind == 0 ? "exact" : kind == 1 ? "noise" : "split",
                   median(build), median(walk), median(total), median(pair), median(whole), 100.0 * correct / n);
       std::fflush(stdout);
     }

@@ -192,7 +192,10 @@ TopologyPairing PairMeshByTopology(const int* faceStart, const int* cornerVertex
   };
   const PartnerJudge judge(faceStart, cornerVertex, faceCount, vertexCount, positions, options);
   TopologyPairing first = quadsFirst ? pairQuads() : pairGiven();
-  if (first.error.empty() && first.faultyShells == 0 && first.unsettled.empty() && judge.Clean(first)) return first;
+  // A complete map of a split-quad mesh's quads is kept as it is: whatever map its triangles allow,
+  // its quads allow too, and positions have chosen among those.
+  const bool whole = first.error.empty() && first.faultyShells == 0 && first.unsettled.empty();
+  if (whole && (quadsFirst || judge.Clean(first))) return first;
   TopologyPairing second = quadsFirst ? pairGiven() : pairQuads();
   const TopologyPairing& fromQuads = quadsFirst ? first : second;
   const TopologyPairing& fromGiven = quadsFirst ? second : first;

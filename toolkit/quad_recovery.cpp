@@ -7,12 +7,16 @@
 #include <cmath>
 #include <limits>
 
+#include "toolkit/side_by_side.h"
+
 namespace {
 
-constexpr double kDegrees = 180.0 / 3.14159265358979323846;
-constexpr double kMostSkew = 45.0;   // from a right angle, at any corner
-constexpr double kMostFold = 60.0;   // between the two triangles' normals
-constexpr double kClearChoice = 2.0;  // ahead of the runner-up
+// Corners are measured by their cosines, with no trigonometry: a quad's corners are within 45 degrees
+// of right angles when every |cos| is at most sin 45, and the largest |cos| orders quads as the
+// largest departure from a right angle does.
+constexpr double kMostSkew = 0.70710678118654752;  // |cos| of a corner 45 degrees from a right angle
+constexpr double kLeastFoldCos = 0.5;               // the two normals within 60 degrees
+constexpr double kClearChoiceDegrees = 2.0;         // ahead of the runner-up
 constexpr double kNoQuad = std::numeric_limits<double>::infinity();
 
 struct Vector {
@@ -22,9 +26,22 @@ struct Vector {
 Vector between(const Point3& from, const Point3& to) { return Vector{double(to.x) - from.x, double(to.y) - from.y, double(to.z) - from.z}; }
 Vector cross(const Vector& a, const Vector& b) { return Vector{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
 double dot(const Vector& a, const Vector& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-double angle(const Vector& a, const Vector& b) { return std::atan2(std::sqrt(dot(cross(a, b), cross(a, b))), dot(a, b)) * kDegrees; }
-// The angle at p of the triangle p q r (the same for p r q).
-double cornerAngle(const Point3& p, const Point3& q, const Point3& r) { return angle(between(p, q), between(p, r)); }
+double length(const Vector& a) { return std::sqrt(dot(a, a)); }
+
+// A triangle's angle at a corner, as its cosine and sine: from the two edges there and twice the
+// triangle's area (the length of its normal, the same at every corner).
+struct Corner {
+  double cos, sin;
+};
+Corner cornerOf(const Vector& u, double lengthU, const Vector& v, double lengthV, double twiceArea) {
+  const double lengths = lengthU * lengthV;
+  return Corner{dot(u, v) / lengths, twiceArea / lengths};
+}
+// Two triangles' angles at a shared corner, side by side.
+Corner sum(const Corner& a, const Corner& b) { return Corner{a.cos * b.cos - a.sin * b.sin, a.sin * b.cos + a.cos * b.sin}; }
+
+// A skew (largest |cos|) in degrees from a right angle.
+double degreesFromSquare(double skew) { return std::asin(std::min(1.0, skew)) * (180.0 / 3.14159265358979323846); }
 
 class QuadReader {
  public:
@@ -36,9 +53,15 @@ class QuadReader {
     for (int f = 0; f < m_.faceCount; ++f) r.triangles += m_.FaceSize(f) == 3;
     if (r.triangles < 2) return r;
     choice_.assign(size_t(m_.faceCount), -1);
-    for (int f = 0; f < m_.faceCount; ++f) {
-      if (m_.FaceSize(f) == 3) choose(f);
-    }
+    skew_.resize(size_t(m_.faceStart[m_.faceCount]));
+    const int middle = m_.faceCount / 2;
+    RunSideBySide([&] { measure(middle, m_.faceCount); }, [&] { measure(0, middle); });
+    auto chooseAll = [&](int firstFace, int endFace) {
+      for (int f = firstFace; f < endFace; ++f) {
+        if (m_.FaceSize(f) == 3) choose(f);
+      }
+    };
+    RunSideBySide([&] { chooseAll(middle, m_.faceCount); }, [&] { chooseAll(0, middle); });
     r.faceStart.reserve(size_t(m_.faceCount) + 1);
     r.faceStart.push_back(0);
     r.cornerVertex.reserve(size_t(m_.faceStart[m_.faceCount]));
@@ -68,23 +91,38 @@ class QuadReader {
     return m_.Tail(m_.HalfEdge(f, h - m_.faceStart[f] + 2));
   }
 
-  // How far from square the quad of h's triangle and its neighbour across h is: its worst corner's
-  // departure from a right angle, or kNoQuad where the pair makes no quad.
+  // How far from square the quad of h's triangle and its neighbour across h is, as its largest
+  // |cos| at a corner; kNoQuad where the pair makes no quad (folded, not convex, too skewed).
   double skew(int h) const {
     const int t = m_.twin[size_t(h)];
-    if (t < 0 || m_.FaceSize(m_.faceOf[size_t(t)]) != 3) return kNoQuad;
+    if (t < 0 || m_.FaceSize(m_.faceOf[size_t(h)]) != 3 || m_.FaceSize(m_.faceOf[size_t(t)]) != 3) return kNoQuad;
     const int a = m_.Tail(h), c = m_.Head(h), x = third(h), y = third(t);
     if (x == y) return kNoQuad;
     const int originalA = m_.originalVertex[size_t(a)], originalC = m_.originalVertex[size_t(c)];
     if ((originalA == keepA_ && originalC == keepB_) || (originalA == keepB_ && originalC == keepA_)) return kNoQuad;
     const Point3 &pa = at(a), &pc = at(c), &px = at(x), &py = at(y);
-    const double fold = angle(cross(between(pa, pc), between(pa, px)), cross(between(pc, pa), between(pc, py)));
-    if (!(fold <= kMostFold)) return kNoQuad;  // also refuses non-finite positions
-    const double corners[4] = {cornerAngle(pa, pc, px) + cornerAngle(pa, pc, py), cornerAngle(pc, pa, px) + cornerAngle(pc, pa, py),
-                               cornerAngle(px, pa, pc), cornerAngle(py, pa, pc)};
-    double worst = 0;
-    for (const double corner : corners) worst = std::max(worst, std::abs(corner - 90.0));
-    return worst < kMostSkew ? worst : kNoQuad;
+    // The quad's five edges (the diagonal a-c, then round it) and the triangles' normals.
+    const Vector ac = between(pa, pc), ax = between(pa, px), ay = between(pa, py), cx = between(pc, px), cy = between(pc, py);
+    const double lengthAC = length(ac), lengthAX = length(ax), lengthAY = length(ay), lengthCX = length(cx), lengthCY = length(cy);
+    const Vector normalX = cross(ac, ax), normalY = cross(ay, ac);
+    const double areaX = length(normalX), areaY = length(normalY);
+    if (!(dot(normalX, normalY) >= kLeastFoldCos * areaX * areaY)) return kNoQuad;  // also non-finite
+    const Vector ca = Vector{-ac.x, -ac.y, -ac.z}, xa = Vector{-ax.x, -ax.y, -ax.z}, ya = Vector{-ay.x, -ay.y, -ay.z};
+    const Vector xc = Vector{-cx.x, -cx.y, -cx.z}, yc = Vector{-cy.x, -cy.y, -cy.z};
+    const Corner atA = sum(cornerOf(ac, lengthAC, ax, lengthAX, areaX), cornerOf(ac, lengthAC, ay, lengthAY, areaY));
+    const Corner atC = sum(cornerOf(ca, lengthAC, cx, lengthCX, areaX), cornerOf(ca, lengthAC, cy, lengthCY, areaY));
+    if (!(atA.sin > 0 && atC.sin > 0)) return kNoQuad;  // a corner of 180 degrees or more
+    const double atX = cornerOf(xa, lengthAX, xc, lengthCX, areaX).cos, atY = cornerOf(ya, lengthAY, yc, lengthCY, areaY).cos;
+    const double worst = std::max(std::max(std::abs(atA.cos), std::abs(atC.cos)), std::max(std::abs(atX), std::abs(atY)));
+    return worst <= kMostSkew ? worst : kNoQuad;
+  }
+
+  // Each shared edge's skew, measured once (by the lower of its two half-edges) for both.
+  void measure(int firstFace, int endFace) {
+    for (int h = m_.faceStart[firstFace]; h < m_.faceStart[endFace]; ++h) {
+      const int t = m_.twin[size_t(h)];
+      if (t > h) skew_[size_t(h)] = skew_[size_t(t)] = float(skew(h));
+    }
   }
 
   // Records f's clear best half-edge to cross, if it has one.
@@ -92,17 +130,19 @@ class QuadReader {
     double best = kNoQuad, runnerUp = kNoQuad;
     int bestEdge = -1;
     for (int h = m_.faceStart[f]; h < m_.faceStart[f + 1]; ++h) {
-      const double s = skew(h);
+      const double s = m_.twin[size_t(h)] < 0 ? kNoQuad : double(skew_[size_t(h)]);
       if (s < best) runnerUp = best, best = s, bestEdge = h;
       else if (s < runnerUp) runnerUp = s;
     }
-    if (best < kNoQuad && runnerUp - best >= kClearChoice) choice_[size_t(f)] = bestEdge;
+    if (best == kNoQuad) return;
+    if (runnerUp == kNoQuad || degreesFromSquare(runnerUp) - degreesFromSquare(best) >= kClearChoiceDegrees) choice_[size_t(f)] = bestEdge;
   }
 
   const HalfEdgeMesh& m_;
   const Point3* positions_;
   int keepA_, keepB_;
-  std::vector<int> choice_;  // per face: the half-edge it would be read across, or -1
+  LargeArray<float> skew_;   // per half-edge with a twin: the skew of the quad across it
+  LargeArray<int> choice_;  // per face: the half-edge it would be read across, or -1
 };
 
 }  // namespace

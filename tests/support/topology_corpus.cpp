@@ -317,26 +317,30 @@ std::vector<CorpusMesh> AsymmetricCorpus() {
   return all;
 }
 
+CorpusMesh SplitQuads(const CorpusMesh& m) {
+  CorpusMesh split = m;
+  split.faceStart = {0};
+  split.cornerVertex.clear();
+  for (int f = 0; f < m.FaceCount(); ++f) {
+    const int* c = m.cornerVertex.data() + m.faceStart[size_t(f)];
+    const int size = m.faceStart[size_t(f) + 1] - m.faceStart[size_t(f)];
+    if (size == 4) {
+      for (int k : {0, 1, 2}) split.cornerVertex.push_back(c[k]);
+      split.faceStart.push_back(int(split.cornerVertex.size()));
+      for (int k : {0, 2, 3}) split.cornerVertex.push_back(c[k]);
+    } else {
+      split.cornerVertex.insert(split.cornerVertex.end(), c, c + size);
+    }
+    split.faceStart.push_back(int(split.cornerVertex.size()));
+  }
+  split.name += ", quads split";
+  split.symmetricConnectivity = false;
+  return split;
+}
+
 std::vector<CorpusMesh> SplitQuadCorpus() {
   std::vector<CorpusMesh> all;
-  for (CorpusMesh m : SymmetricCorpus()) {
-    CorpusMesh split = m;
-    split.faceStart = {0};
-    split.cornerVertex.clear();
-    for (int f = 0; f < m.FaceCount(); ++f) {
-      const int* c = m.cornerVertex.data() + m.faceStart[size_t(f)];
-      if (m.faceStart[size_t(f) + 1] - m.faceStart[size_t(f)] == 4) {
-        for (int k : {0, 1, 2, 0, 2, 3}) split.cornerVertex.push_back(c[k]);
-        split.faceStart.push_back(int(split.cornerVertex.size()) - 3);
-      } else {
-        split.cornerVertex.insert(split.cornerVertex.end(), c, c + (m.faceStart[size_t(f) + 1] - m.faceStart[size_t(f)]));
-      }
-      split.faceStart.push_back(int(split.cornerVertex.size()));
-    }
-    split.name += ", quads split";
-    split.symmetricConnectivity = false;
-    all.push_back(std::move(split));
-  }
+  for (const CorpusMesh& m : SymmetricCorpus()) all.push_back(SplitQuads(m));
   return all;
 }
 

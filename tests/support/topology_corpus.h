@@ -30,8 +30,10 @@ std::vector<CorpusMesh> SymmetricCorpus();
 // with one unmirrored diagonal, a grid with one quad split at its centre on one side, a grid with a
 // face missing on one side.
 std::vector<CorpusMesh> AsymmetricCorpus();
-// The symmetric corpus with every quad split a b c, a c d (as glTF exporters write quads), in the
-// same order: the mirror image of a split is split along the other diagonal.
+// `m` with every quad split a b c, a c d (as glTF exporters write quads), faces in the same order:
+// the mirror image of such a split runs along the other diagonal.
+CorpusMesh SplitQuads(const CorpusMesh& m);
+// The symmetric corpus, its quads split.
 std::vector<CorpusMesh> SplitQuadCorpus();
 // A symmetric quad grid of about `vertices` vertices, bumped, vertex order shuffled (benchmarks).
 CorpusMesh LargeGrid(int vertices, Pose pose);
