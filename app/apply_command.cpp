@@ -26,7 +26,6 @@
 #include "scene_io.h"
 #include "selection_file.h"
 #include "symmetry_scene.h"
-#include "symmetry/engine/vertex_pairing.h"
 
 namespace {
 
@@ -143,11 +142,8 @@ void checkGltfOptions(const ApplyOptions& o) {
   }
   if (!o.outDir.empty()) throw UsageError{"a glTF --target is written to one file: give --out, not --out-dir"};
   if (o.out.empty()) throw UsageError{"--out OUT.glb (or .gltf) is required"};
-  // The glTF path pairs each primitive's base as the modifier does; partners from a primitive's
-  // connectivity are not handed over there (yet), and running by position instead would be a lie.
-  if (o.pairing == PairingKind::kTopology) {
-    throw UsageError{"--pairing topology works on OBJ files: a glTF --target is paired by position"};
-  }
+  // Each primitive is seeded on its own: one edge cannot name a vertex of every primitive.
+  if (o.seedA >= 0) throw UsageError{"--seed-edge names an OBJ base's edge: a glTF --target's primitives are seeded automatically"};
   const auto binary = [](std::string p) {
     for (char& c : p) c = char(std::tolower(static_cast<unsigned char>(c)));
     return p.size() >= 4 && p.compare(p.size() - 4, 4, ".glb") == 0;
@@ -345,20 +341,13 @@ int pairByTopology(const ApplyOptions& options, SharedInputs& shared, IParamBloc
   request.seedA = options.seedA;
   request.seedB = options.seedB;
   progress.Show("pairing " + StreamName(options.target, true) + " by topology");
-  MeshPartners found = FindMeshPartners(shared.base, request, StreamName(options.target, true));
+  std::string warning;
+  MeshPartners found = FindPartnersToHand(shared.base, request, StreamName(options.target, true), warning);
   if (!found.ok) {
     outcome.Fail(kExitUnreadable, found.error);
     return outcome.exitCode();
   }
-  if (!found.unpaired.empty()) {
-    std::vector<int> nearest(found.partners.size(), 0);
-    BuildPartnerTable(shared.base.positions.data(), int(nearest.size()), BuildMirrorMatrices(request.axis, request.offset),
-                      nearest.data());
-    for (int v : found.unpaired) found.partners[size_t(v)] = nearest[size_t(v)];
-    progress.Say("velomorph: warning: " + StreamName(options.target, true) + ": " + std::to_string(found.unpaired.size()) +
-                 " vertices could not be paired by topology and keep the partner nearest their mirror image: " +
-                 VertexListText(found.unpaired));
-  }
+  if (!warning.empty()) progress.Say("velomorph: warning: " + warning);
   shared.partners = std::move(found.partners);
   return kExitOk;
 }
@@ -467,6 +456,7 @@ int RunApplyCommand(const std::vector<std::string>& args, const std::string& plu
       gltf.deriveTo = options.derive.substr(eq + 1);
     }
     gltf.kind = options.kind;
+    gltf.pairing = options.pairing;
     gltf.selection = options.selection;
     gltf.baseSelection = options.baseSelection;
     gltf.asymmetry = options.asymmetry;

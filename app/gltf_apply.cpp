@@ -13,6 +13,7 @@
 #include "file_bytes.h"
 #include "gltf_morph_file.h"
 #include "modstack.h"
+#include "partner_handover.h"
 #include "phase_times.h"
 #include "plugin_session.h"
 #include "progress_line.h"
@@ -180,7 +181,24 @@ int GltfRun::runPrimitive(int mesh, int primitive, const std::vector<TargetJob>&
 
   const std::vector<float> baseNormals = file_.Base(mesh, primitive, MorphAttribute::Normal);
   const std::vector<float> baseTangents = file_.Base(mesh, primitive, MorphAttribute::Tangent);
-  std::vector<int> partners;
+  std::vector<int> partners;  // by position when normals or tangents first need them, unless by topology
+  if (o_.pairing == PairingKind::kTopology) {
+    constexpr int kUpdateResultParam = 2;
+    if (scene.params()->GetInt(kUpdateResultParam) == 0) {
+      return fail(kExitUsage, "--pairing topology hands the modifier partners to hold: it needs updateResult (Cache Target) "
+                              "on, not --set updateResult=0");
+    }
+    PairingRequest request;
+    request.kind = PairingKind::kTopology;
+    request.axis = setup.axis;
+    request.offset = setup.offset;
+    progress_.Show("pairing " + label + " by topology");
+    std::string warning;
+    MeshPartners found = FindPartnersToHand(mesh3, request, label, warning);
+    if (!found.ok) return fail(kExitUnreadable, found.error);
+    if (!warning.empty()) progress_.Say("velomorph: warning: " + warning);
+    partners = std::move(found.partners);
+  }
   INode* node = nullptr;
   Object* obj = nullptr;
   for (const TargetJob& job : jobs) {
@@ -198,8 +216,15 @@ int GltfRun::runPrimitive(int mesh, int primitive, const std::vector<TargetJob>&
       obj = BuildHostObject(mesh3, o_.kind, error);
       if (obj == nullptr) return fail(kExitUnreadable, label + ": " + error);
       if (!selection_.empty()) ApplyVertexSelection(obj, selection_);
-      if (node == nullptr) node = scene.AddInput("input", obj);
-      else static_cast<IDerivedObject*>(node->GetObjectRef())->ReferenceObject(obj);
+      if (node == nullptr) {
+        node = scene.AddInput("input", obj);
+        if (o_.pairing == PairingKind::kTopology &&
+            !HandPartnersToModifier(scene.modifier(), node, basePositions, partners, setup.axis, error)) {
+          return fail(kExitModifierFailed, label + ": " + error);
+        }
+      } else {
+        static_cast<IDerivedObject*>(node->GetObjectRef())->ReferenceObject(obj);
+      }
     }
     if (&job != &jobs.front()) scene.Call(L"reset");
     const size_t reportsBefore = GetCOREInterface()->Reports().size();

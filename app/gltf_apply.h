@@ -4,7 +4,8 @@
 //
 // Each target is evaluated exactly as `apply` evaluates an OBJ input: the same host objects built
 // from the same arrays (base + displacement), the same modifier, the base paired once per
-// primitive. Normals and tangents of a target follow its positions: a vertex the modifier moved
+// primitive (by position as the modifier pairs, or by topology). Normals and tangents of a target
+// follow its positions: a vertex the modifier moved
 // gets, under Mirror and Flip, the mirror image of its partner's displaced normal (tangent), and
 // under Reset the base's; tangent w is the base's, which targets do not displace.
 #pragma once
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "host_mesh_builder.h"
+#include "mesh_partners.h"
 #include "parameter_options.h"
 
 // Whether `path` names a glTF file (.gltf or .glb, in any case), which `apply` takes as a character
@@ -33,6 +35,9 @@ struct GltfApplyOptions {
   // instead of every target being run through the operation.
   std::string deriveFrom, deriveTo;
   MeshKind kind = MeshKind::Polygon;
+  // kTopology: each primitive's partners from its triangles' connectivity, handed to the modifier
+  // (as apply hands an OBJ base's), and followed by normals and tangents too.
+  PairingKind pairing = PairingKind::kPosition;
   std::string selection, baseSelection, asymmetry;  // only for a file of one primitive
   bool timings = false;
   bool quiet = false;

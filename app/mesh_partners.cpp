@@ -71,3 +71,17 @@ MeshPartners FindMeshPartners(const ObjMesh& mesh, const PairingRequest& request
   r.ok = true;
   return r;
 }
+
+MeshPartners FindPartnersToHand(const ObjMesh& mesh, const PairingRequest& request, const std::string& name,
+                                std::string& r_warning) {
+  r_warning.clear();
+  MeshPartners found = FindMeshPartners(mesh, request, name);
+  if (!found.ok || found.unpaired.empty()) return found;
+  std::vector<int> nearest(found.partners.size(), 0);
+  BuildPartnerTable(mesh.positions.data(), int(nearest.size()), BuildMirrorMatrices(request.axis, request.offset), nearest.data());
+  for (int v : found.unpaired) found.partners[size_t(v)] = nearest[size_t(v)];
+  r_warning = name + ": " + std::to_string(found.unpaired.size()) +
+              " vertices could not be paired by topology and keep the partner nearest their mirror image: " +
+              VertexListText(found.unpaired);
+  return found;
+}

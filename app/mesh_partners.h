@@ -41,5 +41,11 @@ struct MeshPartners {
 MeshPartners FindMeshPartners(const ObjMesh& mesh, const PairingRequest& request, const std::string& name,
                               PairingProgress* progress = nullptr);
 
+// Partners by topology for the modifier to hold, which needs one for every vertex: a vertex the
+// connectivity could not settle keeps the one nearest its mirror image, and r_warning (otherwise
+// empty) names them. Not ok as FindMeshPartners.
+MeshPartners FindPartnersToHand(const ObjMesh& mesh, const PairingRequest& request, const std::string& name,
+                                std::string& r_warning);
+
 // The first few of `vertices` (0-based) as 1-based numbers, "12, 40, 41 and 7 more".
 std::string VertexListText(const std::vector<int>& vertices, size_t shown = 10);

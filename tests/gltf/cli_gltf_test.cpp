@@ -156,7 +156,7 @@ TEST_F(GltfApplyTest, EveryTargetOfEveryPrimitiveEqualsApplyOnItsObjForm) {
   for (const std::string& name : {std::string("character.glb"), std::string("character.gltf")}) {
     for (const std::vector<std::string>& options :
          {std::vector<std::string>{}, {"--operation", "flip"}, {"--direction", "positive", "--align-center", "off"},
-          {"--operation", "reset"}, {"--as", "mesh"}, {"--as", "patch", "--operation", "flip"}}) {
+          {"--operation", "reset"}, {"--as", "mesh"}, {"--as", "patch", "--operation", "flip"}, {"--pairing", "topology"}}) {
       const std::string out = "out." + name.substr(name.find('.') + 1);
       std::vector<std::string> args = {"apply", "--target", name, "--out", out, "--quiet"};
       args.insert(args.end(), options.begin(), options.end());
@@ -379,7 +379,7 @@ TEST_F(GltfApplyTest, OptionsThatDoNotFitAGltfFileAreRefused) {
   const std::vector<std::pair<std::vector<std::string>, int>> cases = {
       {{"--input", "base.obj"}, 2},
       {{"--out-dir", "results"}, 2},
-      {{"--pairing", "topology"}, 2},
+      {{"--pairing", "topology", "--seed-edge", "1,2"}, 2},  // which primitive's edge?
       {{"--derive", "_L"}, 2},
       {{"--derive", "_L=_R", "--operation", "mirror"}, 2},
       {{"--selection", "weights.txt"}, 2},  // two primitives: whose vertices would it weigh?
