@@ -129,6 +129,7 @@ TopologyPairing combineReadings(const TopologyPairing& given, const TopologyPair
     if (givenWhole && quadsWhole) return t.scoreQuads <= t.scoreGiven ? kQuads : kGiven;
     if (quadsWhole) return kQuads;
     if (givenWhole) return splitQuads && t.agreed * 2 <= t.settledQuads ? kAgreed : kGiven;
+    if (splitQuads) return kAgreed;
     return t.unsettledQuads < t.unsettledGiven ? kQuads : kGiven;
   };
   TopologyPairing r;

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "symmetry/engine/mirror_matrices.h"
+#include "symmetry/engine/vertex_pairing.h"
 #include "toolkit/lowest_first_set.h"
 #include "toolkit/side_by_side.h"
 
@@ -574,8 +576,9 @@ class Pairer {
   }
 
   // --- settling ----------------------------------------------------------------------------------
-  // Mean length of the edges leaving each vertex, for the positional check of faulty shells.
-  void edgeLengths() {
+  // What a faulty shell's partners are confirmed by: the mean length of the edges leaving each
+  // vertex, and the vertex nearest each vertex's mirror image.
+  void prepareConfirmation() {
     if (!meanEdge_.empty()) return;
     meanEdge_.assign(size_t(m_.vertexCount), 0.0);
     LargeArray<int> count(static_cast<size_t>(m_.vertexCount), 0);
@@ -586,14 +589,18 @@ class Pairer {
       ++count[size_t(v)];
     }
     for (int v = 0; v < m_.vertexCount; ++v) meanEdge_[size_t(v)] /= std::max(1, count[size_t(v)]);
+    nearestImage_.resize(size_t(m_.vertexCount));
+    BuildPartnerTable(p_.data(), m_.vertexCount, BuildMirrorMatrices(o_.axis, o_.offset), nearestImage_.data());
   }
 
-  // Whether v's partner in `b` is settled: agreed by every face around v, naming v back and, where
-  // the connectivity has faults, lying within half an edge of v's mirror image.
+  // Whether v's partner in `b` is settled: agreed by every face around v and naming v back; where
+  // the connectivity has faults, also the vertex nearest v's mirror image and within half an edge of
+  // it (a walk around faults on a shape with symmetries of its own can settle on a map turned by a
+  // step, whose partners lie near, but not nearest, the mirror images).
   bool settled(const MapBuffer& b, int v, bool confirmByPosition) const {
     const int w = b.vertexImage[size_t(v)];
     if (w < 0 || b.contested[size_t(v)] || b.contested[size_t(w)] || b.vertexImage[size_t(w)] != v) return false;
-    return !confirmByPosition || std::sqrt(distance2(v, w)) <= 0.5 * meanEdge_[size_t(v)];
+    return !confirmByPosition || (nearestImage_[size_t(v)] == w && std::sqrt(distance2(v, w)) <= 0.5 * meanEdge_[size_t(v)]);
   }
 
   int countSettled(const MapBuffer& b, int a, int c) const {
@@ -666,7 +673,7 @@ class Pairer {
 
     // No map covers the shells without contradiction: tolerant walks, keeping the one that settles most.
     ++r_.faultyShells;
-    edgeLengths();
+    prepareConfirmation();
     constexpr size_t kTolerantWalks = 12;
     if (seeds.size() > kTolerantWalks) seeds.resize(kTolerantWalks);
     if (given == nullptr) {
@@ -706,6 +713,7 @@ class Pairer {
   LargeArray<std::uint64_t> kind_;
   KindTable meshKinds_;
   LargeArray<double> meanEdge_;
+  LargeArray<int> nearestImage_;  // in the new numbering
   PendingFaces pending_;
   MapBuffer trial_, best_;
 };

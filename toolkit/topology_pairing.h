@@ -18,9 +18,9 @@
 //
 // Where no map covers a shell without contradiction (a quad split along an unmirrored diagonal, a
 // missing face), the walk goes around each contradiction, and a vertex is settled only when every
-// face around it agrees on its partner, the partner names it back, and the partner lies within
-// half an edge of its mirror image; every other vertex of the shell is named unsettled, never
-// guessed. A shell whose best map puts partners farther from their mirror images than the shell's
+// face around it agrees on its partner, the partner names it back, and the partner is the vertex
+// nearest its mirror image and within half an edge of it; every other vertex of the shell is named
+// unsettled, never guessed. A shell whose best map puts partners farther from their mirror images than the shell's
 // own size (a lone eye with no counterpart) is not mirrored at all: its vertices are unsettled.
 //
 // Cost O(faces) for a mesh with few symmetries of its own; each further candidate map stops as soon
