@@ -100,7 +100,7 @@ def main():
             v_right, v_wrong = score(velomorph_partners(args.velomorph, obj_path, folder), truth)
             print("%-45s %8d | %6.1f%% %6d wrong    | %6.1f%% %6d wrong" %
                   (mesh_name, n, 100.0 * b_right / n, b_wrong, 100.0 * v_right / n, v_wrong))
-            group = "symmetric connectivity" if file_name.startswith("s") else "asymmetric connectivity"
+            group = {"s": "symmetric connectivity", "a": "asymmetric connectivity", "q": "quads split one way"}[file_name[0]]
             g = groups.setdefault(group, {"blender": [0, 0], "velomorph": [0, 0], "vertices": 0})
             for t in (totals, g):
                 t["blender"][0] += b_right

@@ -1,5 +1,5 @@
-// Two readings of a triangulated mesh, the mesh as given and its quads read back, judged by how many
-// partners each places at their mirror images.
+// Two readings of a triangulated mesh, the mesh as given and its quads read back, each paired, and
+// their partners kept group by group where the connectivity and the positions support them.
 #include "toolkit/mesh_topology_pairing.h"
 
 #include <algorithm>
@@ -91,7 +91,8 @@ class VertexSets {
 //   - One does: that one; except that on a mesh of split quads, a complete map of the triangles that
 //     disagrees with most of what the quads settle is a map of the split (a box or a sphere split
 //     one way keeps a rotated map), and only the partners both readings agree on are kept.
-//   - Neither does: the one leaving fewer unsettled, the mesh as given on a tie.
+//   - Neither does: on a mesh of split quads, the partners both agree on; otherwise the one leaving
+//     fewer unsettled, the mesh as given on a tie.
 // The counts of shells are made again from the partners kept.
 TopologyPairing combineReadings(const TopologyPairing& given, const TopologyPairing& quads, bool splitQuads, const PartnerJudge& judge,
                                 const int* faceStart, const int* cornerVertex, int faceCount, int vertexCount) {

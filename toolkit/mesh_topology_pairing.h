@@ -2,13 +2,18 @@
 // module call: the half-edges built and checked, and where triangles may be split quads, the
 // pairing made on the quads read back as well (see quad_recovery.h), keeping the better result.
 //
-// Which reading is tried first: the quads, when they cover nearly every triangle (a mesh of split
-// quads); the mesh as given otherwise. A result that pairs every vertex within half an edge of its
-// mirror image is kept without trying the other. Otherwise both are made, and the one that places
-// more of the vertices they disagree on within half an edge of their mirror images wins; then the one
-// leaving fewer unsettled; then the one whose partners lie nearer their mirror images. A posed base
-// (whose partners lie far from their mirror images on either reading) is thereby paired as its quads
-// allow, whose maps include every map its triangles allow.
+// On a mesh of split quads (half its triangles or more read back) the quads are paired first, and a
+// map of them without contradiction is kept as it is: whatever map the triangles allow, the quads
+// allow too, and positions have chosen among those. Otherwise the mesh as given is paired first and
+// kept when its map is whole and every partner lies within half an edge of its mirror image. Else
+// both are paired and, per group of shells the readings pair with each other:
+//   - both whole: the one whose partners lie nearer their mirror images;
+//   - one whole: that one; except on a mesh of split quads, where a whole map of the triangles that
+//     disagrees with most of what the quads settle (a box or sphere split one way keeps a turned
+//     map) keeps only the partners both readings agree on;
+//   - neither whole: on a mesh of split quads, the partners both agree on; otherwise the reading
+//     leaving fewer unsettled.
+// The counts of shells are then made again from the partners kept.
 #pragma once
 
 #include "point3.h"
