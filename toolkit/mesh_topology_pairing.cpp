@@ -94,7 +94,8 @@ class VertexSets {
 //   - Neither does: on a mesh of split quads, the partners both agree on; otherwise the one leaving
 //     fewer unsettled, the mesh as given on a tie.
 // The counts of shells are made again from the partners kept.
-TopologyPairing combineReadings(const TopologyPairing& given, const TopologyPairing& quads, bool splitQuads, const PartnerJudge& judge,
+TopologyPairing combineReadings(const TopologyPairing& given, const TopologyPairing& quads, bool splitQuads, bool exported,
+                                const PartnerJudge& judge,
                                 const int* faceStart, const int* cornerVertex, int faceCount, int vertexCount) {
   VertexSets sets(vertexCount);
   for (int f = 0; f < faceCount; ++f) {
@@ -129,8 +130,9 @@ TopologyPairing combineReadings(const TopologyPairing& given, const TopologyPair
     const bool givenWhole = t.unsettledGiven == 0, quadsWhole = t.unsettledQuads == 0;
     if (givenWhole && quadsWhole) return t.scoreQuads <= t.scoreGiven ? kQuads : kGiven;
     if (quadsWhole) return kQuads;
-    if (givenWhole) return splitQuads && t.agreed * 2 <= t.settledQuads ? kAgreed : kGiven;
-    if (splitQuads) return kAgreed;
+    if (givenWhole && exported) return t.agreed * 2 > t.settledQuads ? kGiven : kQuads;
+    if (givenWhole) return splitQuads && t.agreed * 2 < t.settledQuads ? kQuads : kGiven;
+    if (splitQuads || exported) return kQuads;
     return t.unsettledQuads < t.unsettledGiven ? kQuads : kGiven;
   };
   TopologyPairing r;
@@ -197,11 +199,12 @@ TopologyPairing PairMeshByTopology(const int* faceStart, const int* cornerVertex
   // A complete map of a split-quad mesh's quads is kept as it is: whatever map its triangles allow,
   // its quads allow too, and positions have chosen among those.
   const bool whole = first.error.empty() && first.faultyShells == 0 && first.unsettled.empty();
-  if (whole && (quadsFirst || judge.Clean(first))) return first;
+  if (whole && judge.Clean(first)) return first;
   TopologyPairing second = quadsFirst ? pairGiven() : pairQuads();
   const TopologyPairing& fromQuads = quadsFirst ? first : second;
   const TopologyPairing& fromGiven = quadsFirst ? second : first;
   if (!fromQuads.error.empty()) return fromGiven;  // the mesh as given says why it fails, if it does
   if (!fromGiven.error.empty()) return fromQuads;
-  return combineReadings(fromGiven, fromQuads, quadsFirst, judge, faceStart, cornerVertex, faceCount, vertexCount);
+  const bool exported = read.storedAsSplit * 4 >= read.triangles * 3;
+  return combineReadings(fromGiven, fromQuads, quadsFirst, exported, judge, faceStart, cornerVertex, faceCount, vertexCount);
 }

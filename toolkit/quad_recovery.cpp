@@ -14,7 +14,12 @@ namespace {
 // Corners are measured by their cosines, with no trigonometry: a quad's corners are within 45 degrees
 // of right angles when every |cos| is at most sin 45, and the largest |cos| orders quads as the
 // largest departure from a right angle does.
-constexpr double kMostSkew = 0.70710678118654752;  // |cos| of a corner 45 degrees from a right angle
+// Triangles stored as an exporter stores a split quad may make a quad with corners up to 60 degrees
+// from right angles; others only up to 30 (two halves of a fan around a pole, pushed about by noise,
+// must not pass for a quad).
+constexpr double kMostSkew = 0.86602540378443865;  // |cos| of a corner 60 degrees from a right angle
+constexpr double kMostSkewApart = 0.5;             // 30 degrees
+constexpr double kMostSkewApartExported = 0.25881904510252076;  // 15 degrees, in an exported mesh
 constexpr double kLeastFoldCos = 0.5;               // the two normals within 60 degrees
 constexpr double kClearChoiceDegrees = 2.0;         // ahead of the runner-up
 constexpr double kNoQuad = std::numeric_limits<double>::infinity();
@@ -61,6 +66,11 @@ class QuadReader {
         if (m_.FaceSize(f) == 3) choose(f);
       }
     };
+    // A mesh whose triangles lie three in four as an exporter stores split quads was exported so:
+    // its other triangles were mostly triangles before (a cap around a pole, which noise can make
+    // look like half a quad), and only a nearly square pair of them is read.
+    for (int f = 0; f < m_.faceCount; ++f) r.storedAsSplit += splitAsExported(f) ? 2 : 0;
+    mostSkewApart_ = r.storedAsSplit * 4 >= r.triangles * 3 ? kMostSkewApartExported : kMostSkewApart;
     RunSideBySide([&] { chooseAll(middle, m_.faceCount); }, [&] { chooseAll(0, middle); });
     r.faceStart.reserve(size_t(m_.faceCount) + 1);
     r.faceStart.push_back(0);
@@ -125,17 +135,43 @@ class QuadReader {
     }
   }
 
-  // Records f's clear best half-edge to cross, if it has one.
+  // Whether triangles x and x + 1 are stored as an exporter splits a quad a b c d: a b c, then a c d.
+  bool fanned(int x) const {
+    if (x < 0 || x + 1 >= m_.faceCount || m_.FaceSize(x) != 3 || m_.FaceSize(x + 1) != 3) return false;
+    const int first = m_.faceStart[x], second = m_.faceStart[x + 1];
+    return m_.cornerVertex[size_t(first)] == m_.cornerVertex[size_t(second)] &&
+           m_.cornerVertex[size_t(first + 2)] == m_.cornerVertex[size_t(second + 1)];
+  }
+  // The same, x and x + 1 being the whole fan: three or more triangles fanned so (a polygon split
+  // from one corner, a cap around a pole) make no quad by their order.
+  bool splitAsExported(int x) const { return fanned(x) && !fanned(x - 1) && !fanned(x + 1); }
+
+  // Records f's clear best half-edge to cross, if it has one. A neighbour stored with f as an
+  // exporter stores a split quad's two halves comes first; then the squarer quad. (On a sheared
+  // mesh, half of one quad and half of the next can make a squarer quad than either.)
   void choose(int f) {
-    double best = kNoQuad, runnerUp = kNoQuad;
+    struct Candidate {
+      bool apart;  // not stored with f as the other half of a split quad
+      double skew;
+      bool before(const Candidate& o) const { return apart != o.apart ? !apart : skew < o.skew; }
+    };
+    const Candidate none{true, kNoQuad};
+    Candidate best = none, runnerUp = none;
     int bestEdge = -1;
     for (int h = m_.faceStart[f]; h < m_.faceStart[f + 1]; ++h) {
-      const double s = m_.twin[size_t(h)] < 0 ? kNoQuad : double(skew_[size_t(h)]);
-      if (s < best) runnerUp = best, best = s, bestEdge = h;
-      else if (s < runnerUp) runnerUp = s;
+      const int t = m_.twin[size_t(h)];
+      if (t < 0 || skew_[size_t(h)] == float(kNoQuad)) continue;
+      const int u = m_.faceOf[size_t(t)];
+      const bool stored = (u == f + 1 && splitAsExported(f)) || (u == f - 1 && splitAsExported(u));
+      if (!stored && skew_[size_t(h)] > float(mostSkewApart_)) continue;
+      const Candidate c{!stored, double(skew_[size_t(h)])};
+      if (c.before(best)) runnerUp = best, best = c, bestEdge = h;
+      else if (c.before(runnerUp)) runnerUp = c;
     }
-    if (best == kNoQuad) return;
-    if (runnerUp == kNoQuad || degreesFromSquare(runnerUp) - degreesFromSquare(best) >= kClearChoiceDegrees) choice_[size_t(f)] = bestEdge;
+    if (bestEdge < 0) return;
+    const bool clear = runnerUp.skew == kNoQuad || runnerUp.apart != best.apart ||
+                       degreesFromSquare(runnerUp.skew) - degreesFromSquare(best.skew) >= kClearChoiceDegrees;
+    if (clear) choice_[size_t(f)] = bestEdge;
   }
 
   const HalfEdgeMesh& m_;
@@ -143,6 +179,7 @@ class QuadReader {
   int keepA_, keepB_;
   LargeArray<float> skew_;   // per half-edge with a twin: the skew of the quad across it
   LargeArray<int> choice_;  // per face: the half-edge it would be read across, or -1
+  double mostSkewApart_ = kMostSkewApart;  // for triangles not stored as a split quad's halves
 };
 
 }  // namespace

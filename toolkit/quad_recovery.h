@@ -6,11 +6,11 @@
 // such pair of triangles as its quad again gives the walk back the connectivity the artist made.
 //
 // Two triangles sharing an edge are read as one quad when each is the other's clear best choice
-// among its triangle neighbours: the quad they make must be convex, nearly flat (their normals
-// within 30 degrees) and have corners within 45 degrees of right angles, and the better it is in
-// that last measure, the better the choice. A choice within 2 degrees of the runner-up is no
-// choice: ties are broken by no vertex order, so a mesh whose positions are mirror images of
-// each other is read the same way on both sides.
+// among its triangle neighbours. The quad they make must be convex, not folded (their normals within
+// 60 degrees) and have corners within 45 degrees of right angles. A neighbour stored with the
+// triangle as exporters store a split quad a b c d (a b c, then a c d) is preferred to one that is
+// not; among alike, the squarer quad, by 2 degrees or more: ties are broken by no vertex order, so a
+// mesh whose halves are mirror images of each other is read alike on both sides.
 #pragma once
 
 #include <vector>
@@ -25,6 +25,7 @@ struct RecoveredQuads {
   std::vector<int> cornerVertex;
   int quads = 0;      // pairs read as one quad
   int triangles = 0;  // triangles in the mesh given
+  int storedAsSplit = 0;  // of those, the ones stored as an exporter stores a split quad's halves
 };
 
 // `positions`: mesh.vertexCount entries in the caller's numbering. The edge keepA-keepB (caller's

@@ -692,6 +692,15 @@ class Pairer {
         std::swap(trial_, best_);
       }
     }
+    // Positions confirm a map around faults only where they confirm most of what its faces agree
+    // on; a posed shell (whose partners lie far from their mirror images) is left unsettled whole,
+    // as the few partners that happen to lie near prove nothing.
+    int agreedByFaces = 0;
+    for (int s : {a, c}) {
+      for (int i = shellVertexStart_[size_t(s)]; i < shellVertexStart_[size_t(s) + 1]; ++i) agreedByFaces += settled(best_, shellVertices_[size_t(i)], false);
+      if (a == c) break;
+    }
+    if (mostSettled * 2 < agreedByFaces) return true;
     for (int s : {a, c}) {
       for (int i = shellVertexStart_[size_t(s)]; i < shellVertexStart_[size_t(s) + 1]; ++i) {
         const int v = shellVertices_[size_t(i)];

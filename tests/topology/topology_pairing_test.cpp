@@ -81,8 +81,9 @@ TEST(TopologyPairing, NoVertexIsPairedWronglyWhereTheConnectivityIsNotSymmetric)
 }
 
 TEST(TopologyPairing, QuadsSplitOneWayArePairedOnTheQuadsReadBack) {
-  // Exact or posed, every partner is right. Under noise the pairs read back differently on the two
-  // sides here and there, and what the readings do not agree on is left unsettled, never guessed.
+  // Exact, every partner is right; twisted, nearly every one. Under noise the pairs read back
+  // differently on the two sides here and there; what cannot be settled is left unsettled, never
+  // guessed.
   for (const CorpusMesh& m : SplitQuadCorpus()) {
     const TopologyPairing r = pair(m);
     ASSERT_TRUE(r.error.empty()) << m.name << ": " << r.error;
@@ -93,9 +94,11 @@ TEST(TopologyPairing, QuadsSplitOneWayArePairedOnTheQuadsReadBack) {
     }
     EXPECT_EQ(wrong, 0) << m.name;
     EXPECT_EQ(size_t(unpaired), r.unsettled.size()) << m.name;
-    if (m.name.find("noise") == std::string::npos) {
+    if (m.name.find("(exact)") != std::string::npos) {
       EXPECT_EQ(unpaired, 0) << m.name;
       EXPECT_GT(r.quadsRead, 0) << m.name;
+    } else if (m.name.find("(twist)") != std::string::npos) {
+      EXPECT_LT(unpaired * 10, int(m.truth.size())) << m.name;
     }
   }
 }
