@@ -1,16 +1,20 @@
 // OBJ text through the command line's reader. Whatever the bytes, the reader either refuses them
 // with a message or hands back a mesh whose every index lies inside it; a mesh it accepted is
 // written back with moved positions and must read back as exactly those positions and the same
-// faces, since the writer edits the accepted text in place.
+// faces, since the writer edits the accepted text in place. An accepted mesh is also paired by
+// topology (quads read back from its triangles included): refused with a message, or every partner
+// a vertex of the mesh that names its vertex back, and exactly the unpaired ones listed.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "fuzz_check.h"
 #include "obj_mesh_file.h"
+#include "toolkit/mesh_topology_pairing.h"
 
 namespace {
 
@@ -87,6 +91,23 @@ void checkRewrite(const ObjMesh& mesh) {
              "the rewrite keeps the faces");
 }
 
+void checkTopologyPairing(const ObjMesh& mesh) {
+  const int n = int(mesh.positions.size());
+  if (mesh.NumFaces() == 0) return;
+  const TopologyPairing r = PairMeshByTopology(mesh.faceStart.data(), mesh.cornerVertex.data(), mesh.NumFaces(), n,
+                                               mesh.positions.data(), TopologyPairingOptions());
+  if (!r.error.empty()) return;
+  FUZZ_CHECK(r.partners.size() == size_t(n), "a partner entry per vertex");
+  std::vector<int> unpaired;
+  for (int v = 0; v < n; ++v) {
+    const int w = r.partners[size_t(v)];
+    FUZZ_CHECK(w >= -1 && w < n, "a partner is a vertex of the mesh, or none");
+    if (w < 0) unpaired.push_back(v);
+    else FUZZ_CHECK(r.partners[size_t(w)] == v, "a partner names its vertex back");
+  }
+  FUZZ_CHECK(unpaired == r.unsettled, "the unpaired vertices are listed, in order");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
@@ -98,5 +119,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   }
   checkIndices(read.mesh, text);
   checkRewrite(read.mesh);
+  checkTopologyPairing(read.mesh);
   return 0;
 }

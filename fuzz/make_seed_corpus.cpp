@@ -150,6 +150,10 @@ void objSeeds() {
   put(target, "not_finite", "v nan 0 0\nv 1 inf 0\nv 0 1 1e39\nf 1 2 3\n");
   put(target, "mixed_texture_corners", "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nf 1/1 2 3\n");
   put(target, "two_corners", "v 0 0 0\nv 1 0 0\nf 1 2\n");
+  // A cube whose quads an exporter split a b c, a c d: topology pairing reads them back.
+  put(target, "split_quad_cube",
+      "v -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\nv -1 -1 1\nv 1 -1 1\nv 1 1 1\nv -1 1 1\n"
+      "f 1 4 3\nf 1 3 2\nf 5 6 7\nf 5 7 8\nf 1 2 6\nf 1 6 5\nf 3 4 8\nf 3 8 7\nf 1 5 8\nf 1 8 4\nf 2 3 7\nf 2 7 6\n");
 }
 
 void selectionSeeds() {

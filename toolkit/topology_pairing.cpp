@@ -593,14 +593,18 @@ class Pairer {
     BuildPartnerTable(p_.data(), m_.vertexCount, BuildMirrorMatrices(o_.axis, o_.offset), nearestImage_.data());
   }
 
-  // Whether v's partner in `b` is settled: agreed by every face around v and naming v back; where
+  // Whether v's partner w in `b` is settled: agreed by every face around v and naming v back; where
   // the connectivity has faults, also the vertex nearest v's mirror image and within half an edge of
-  // it (a walk around faults on a shape with symmetries of its own can settle on a map turned by a
-  // step, whose partners lie near, but not nearest, the mirror images).
+  // it, and v the same to w (a walk around faults on a shape with symmetries of its own can settle
+  // on a map turned by a step, whose partners lie near, but not nearest, the mirror images).
   bool settled(const MapBuffer& b, int v, bool confirmByPosition) const {
     const int w = b.vertexImage[size_t(v)];
     if (w < 0 || b.contested[size_t(v)] || b.contested[size_t(w)] || b.vertexImage[size_t(w)] != v) return false;
-    return !confirmByPosition || (nearestImage_[size_t(v)] == w && std::sqrt(distance2(v, w)) <= 0.5 * meanEdge_[size_t(v)]);
+    return !confirmByPosition || (confirmed(v, w) && confirmed(w, v));
+  }
+  // Asked of both ends, so that a settled partner is settled from its own side too.
+  bool confirmed(int v, int w) const {
+    return nearestImage_[size_t(v)] == w && std::sqrt(distance2(v, w)) <= 0.5 * meanEdge_[size_t(v)];
   }
 
   int countSettled(const MapBuffer& b, int a, int c) const {
