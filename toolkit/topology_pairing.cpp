@@ -204,6 +204,7 @@ class Pairer {
       else ++r_.mirroredShellPairs;
       if (!pairShells(a, b, a == seededShell ? &given : nullptr)) return std::move(r_);
     }
+    if (shellCount_ > 1) dropOneWayPartners();
     for (int v = 0; v < m_.vertexCount; ++v) {
       if (r_.partners[size_t(v)] < 0) r_.unsettled.push_back(v);
     }
@@ -629,6 +630,18 @@ class Pairer {
       }
     }
     return gap(lo, hi);
+  }
+
+  // A vertex where two shells touch (and share no edge) is paired with each shell: where the two
+  // disagree its partner does not name it back, and neither is kept. (Within one shell pair every
+  // partner names its vertex back.)
+  void dropOneWayPartners() {
+    std::vector<int> oneWay;
+    for (int v = 0; v < m_.vertexCount; ++v) {
+      const int w = r_.partners[size_t(v)];
+      if (w >= 0 && r_.partners[size_t(w)] != v) oneWay.push_back(v);
+    }
+    for (const int v : oneWay) r_.partners[size_t(v)] = -1;
   }
 
   // Records v's partner w (both in the new numbering, w -1 for none) in the caller's numbering.
