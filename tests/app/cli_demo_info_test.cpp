@@ -36,6 +36,19 @@ TEST_F(Demo, WritesItsFilesAndAMirroredHeadThatIsSymmetric) {
   ExpectPositions(ReadPositions("demo/reset.obj"), ReadPositions("demo/base.obj"), 0.0f);
 }
 
+#ifdef VELOMORPH_WITH_GLTF
+TEST_F(Demo, TheCharacterFilesSplitQuadsArePairedByTopologyAsByPosition) {
+  // The head is exact, so its nearest images are its partners: topology pairing, reading its quads
+  // back from the triangles the file holds, must hand the modifier the very same ones.
+  ASSERT_EQ(Run({"demo", "--out", "demo"}).exitCode, 0);
+  const RunResult topology = Run({"apply", "--target", "demo/character.glb", "--out", "topology.glb", "--pairing", "topology"});
+  ASSERT_EQ(topology.exitCode, 0) << topology.err;
+  EXPECT_EQ(topology.err.find("could not be paired"), std::string::npos) << topology.err;
+  ASSERT_EQ(Run({"apply", "--target", "demo/character.glb", "--out", "position.glb"}).exitCode, 0);
+  EXPECT_EQ(Read("topology.glb"), Read("position.glb"));
+}
+#endif
+
 TEST_F(Demo, WritesIntoVelomorphDemoByDefault) {
   const RunResult r = Run({"demo"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
