@@ -17,18 +17,16 @@ class PartnerJudge {
  public:
   PartnerJudge(const int* faceStart, const int* cornerVertex, int faceCount, int vertexCount, const Point3* positions,
                const TopologyPairingOptions& options)
-      : positions_(positions), axis_(options.axis), offset_(options.offset), reach_(size_t(vertexCount), 0.0) {
-    // Half the mean length of the edges at each vertex.
-    std::vector<int> edges(static_cast<size_t>(vertexCount), 0);
+      : positions_(positions), axis_(options.axis), offset_(options.offset), reach2_(size_t(vertexCount), 1e300) {
+    // Half the shortest edge at each vertex, squared.
     for (int f = 0; f < faceCount; ++f) {
       for (int c = faceStart[f]; c < faceStart[f + 1]; ++c) {
         const int a = cornerVertex[c], b = cornerVertex[c + 1 == faceStart[f + 1] ? faceStart[f] : c + 1];
-        const double length = std::sqrt(distance2(positions[a], positions[b]));
-        reach_[size_t(a)] += length, reach_[size_t(b)] += length;
-        ++edges[size_t(a)], ++edges[size_t(b)];
+        const double quarter = 0.25 * distance2(positions[a], positions[b]);
+        reach2_[size_t(a)] = std::min(reach2_[size_t(a)], quarter);
+        reach2_[size_t(b)] = std::min(reach2_[size_t(b)], quarter);
       }
     }
-    for (int v = 0; v < vertexCount; ++v) reach_[size_t(v)] /= 2.0 * std::max(1, edges[size_t(v)]);
   }
 
   // The squared distance of w from v's mirror image; non-finite positions count as far.
@@ -37,7 +35,7 @@ class PartnerJudge {
     return std::isfinite(d2) ? d2 : 1e30;
   }
 
-  // Every vertex paired, each within half an edge of its mirror image.
+  // Every vertex paired, each within half the shortest edge at it of its mirror image.
   bool Clean(const TopologyPairing& p) const {
     if (!p.unsettled.empty()) return false;
     for (size_t v = 0; v < p.partners.size(); ++v) {
@@ -57,11 +55,11 @@ class PartnerJudge {
     return p;
   }
   // Non-finite positions are never near.
-  bool near(int v, int w) const { return std::sqrt(distance2(mirrored(v), positions_[w])) <= reach_[size_t(v)]; }
+  bool near(int v, int w) const { return distance2(mirrored(v), positions_[w]) <= reach2_[size_t(v)]; }
   const Point3* positions_;
   int axis_;
   float offset_;
-  std::vector<double> reach_;
+  std::vector<double> reach2_;
 };
 
 // Disjoint sets of vertices, by union with path halving.

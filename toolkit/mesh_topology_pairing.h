@@ -5,7 +5,7 @@
 // On a mesh of split quads (half its triangles or more read back) the quads are paired first, and a
 // map of them without contradiction is kept as it is: whatever map the triangles allow, the quads
 // allow too, and positions have chosen among those. Otherwise the mesh as given is paired first and
-// kept when its map is whole and every partner lies within half an edge of its mirror image. Else
+// kept when its map is whole and every partner lies within half its shortest edge of its mirror image. Else
 // both are paired and, per group of shells the readings pair with each other:
 //   - both whole: the one whose partners lie nearer their mirror images;
 //   - one whole: that one; except on a mesh of split quads, where a whole map of the triangles that

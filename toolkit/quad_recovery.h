@@ -13,16 +13,14 @@
 // mesh whose halves are mirror images of each other is read alike on both sides.
 #pragma once
 
-#include <vector>
-
 #include "point3.h"
 #include "toolkit/half_edge_mesh.h"
 
 struct RecoveredQuads {
   // The mesh with each pair read as one quad (at its first triangle's place, the second dropped),
   // every other face as it was, vertices in the caller's numbers. Empty when no pair was read.
-  std::vector<int> faceStart;
-  std::vector<int> cornerVertex;
+  LargeArray<int> faceStart;
+  LargeArray<int> cornerVertex;
   int quads = 0;      // pairs read as one quad
   int triangles = 0;  // triangles in the mesh given
   int storedAsSplit = 0;  // of those, the ones stored as an exporter stores a split quad's halves
