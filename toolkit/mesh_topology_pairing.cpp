@@ -81,17 +81,10 @@ class VertexSets {
   std::vector<int> parent_;
 };
 
-// Where each reading's partners come from, decided group by group: a group is a set of shells that
-// either reading pairs with each other, so a head can take its quads' map while an eye keeps its
-// triangles'.
-//   - Both readings settle every vertex of the group: the one whose partners lie nearer their mirror
-//     images.
-//   - One does: that one; except that on a mesh of split quads, a complete map of the triangles that
-//     disagrees with most of what the quads settle is a map of the split (a box or a sphere split
-//     one way keeps a rotated map), and only the partners both readings agree on are kept.
-//   - Neither does: on a mesh of split quads, the partners both agree on; otherwise the one leaving
-//     fewer unsettled, the mesh as given on a tie.
-// The counts of shells are made again from the partners kept.
+// Where each reading's partners come from, decided group by group (see the header): a group is a
+// set of shells that either reading pairs with each other, so a head can take its quads' map while
+// an eye keeps its triangles'. `splitQuads`: half the triangles or more read back; `exported`: three
+// in four stored as split quads.
 TopologyPairing combineReadings(const TopologyPairing& given, const TopologyPairing& quads, bool splitQuads, bool exported,
                                 const PartnerJudge& judge,
                                 const int* faceStart, const int* cornerVertex, int faceCount, int vertexCount) {
@@ -123,24 +116,25 @@ TopologyPairing combineReadings(const TopologyPairing& given, const TopologyPair
       t.agreed += q == g;
     }
   }
-  enum Source { kGiven, kQuads, kAgreed };
-  auto sourceOf = [&](const Tally& t) {
+  auto quadsWin = [&](const Tally& t) {
     const bool givenWhole = t.unsettledGiven == 0, quadsWhole = t.unsettledQuads == 0;
-    if (givenWhole && quadsWhole) return t.scoreQuads <= t.scoreGiven ? kQuads : kGiven;
-    if (quadsWhole) return kQuads;
-    if (givenWhole && exported) return t.agreed * 2 > t.settledQuads ? kGiven : kQuads;
-    if (givenWhole) return splitQuads && t.agreed * 2 < t.settledQuads ? kQuads : kGiven;
-    if (splitQuads || exported) return kQuads;
-    return t.unsettledQuads < t.unsettledGiven ? kQuads : kGiven;
+    if (givenWhole && quadsWhole) return t.scoreQuads <= t.scoreGiven;
+    if (quadsWhole) return true;
+    if (givenWhole && exported) return t.agreed * 2 <= t.settledQuads;
+    if (givenWhole) return splitQuads && t.agreed * 2 < t.settledQuads;
+    if (splitQuads || exported) return true;
+    return t.unsettledQuads < t.unsettledGiven;
   };
   TopologyPairing r;
   r.partners.assign(size_t(vertexCount), -1);
+  std::vector<signed char> groupTakesQuads(static_cast<size_t>(vertexCount), -1);  // per group root; -1 not yet decided
   for (int v = 0; v < vertexCount; ++v) {
-    const Source source = sourceOf(tally[size_t(sets.Find(v))]);
-    const int g = given.partners[size_t(v)], q = quads.partners[size_t(v)];
-    r.partners[size_t(v)] = source == kGiven ? g : source == kQuads ? q : (g == q ? g : -1);
+    const int root = sets.Find(v);
+    signed char& takesQuads = groupTakesQuads[size_t(root)];
+    if (takesQuads < 0) takesQuads = quadsWin(tally[size_t(root)]) ? 1 : 0;
+    r.partners[size_t(v)] = takesQuads ? quads.partners[size_t(v)] : given.partners[size_t(v)];
     if (r.partners[size_t(v)] < 0) r.unsettled.push_back(v);
-    if (source != kGiven) r.quadsRead = quads.quadsRead;
+    if (takesQuads) r.quadsRead = quads.quadsRead;
   }
 
   // Per shell (named by its lowest vertex): the shell its partners lie in, whether any vertex of it
@@ -194,8 +188,6 @@ TopologyPairing PairMeshByTopology(const int* faceStart, const int* cornerVertex
   };
   const PartnerJudge judge(faceStart, cornerVertex, faceCount, vertexCount, positions, options);
   TopologyPairing first = quadsFirst ? pairQuads() : pairGiven();
-  // A complete map of a split-quad mesh's quads is kept as it is: whatever map its triangles allow,
-  // its quads allow too, and positions have chosen among those.
   const bool whole = first.error.empty() && first.faultyShells == 0 && first.unsettled.empty();
   if (whole && judge.Clean(first)) return first;
   TopologyPairing second = quadsFirst ? pairGiven() : pairQuads();

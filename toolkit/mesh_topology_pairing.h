@@ -2,17 +2,18 @@
 // module call: the half-edges built and checked, and where triangles may be split quads, the
 // pairing made on the quads read back as well (see quad_recovery.h), keeping the better result.
 //
-// On a mesh of split quads (half its triangles or more read back) the quads are paired first, and a
-// map of them without contradiction is kept as it is: whatever map the triangles allow, the quads
-// allow too, and positions have chosen among those. Otherwise the mesh as given is paired first and
-// kept when its map is whole and every partner lies within half its shortest edge of its mirror image. Else
-// both are paired and, per group of shells the readings pair with each other:
-//   - both whole: the one whose partners lie nearer their mirror images;
-//   - one whole: that one; except on a mesh of split quads, where a whole map of the triangles that
-//     disagrees with most of what the quads settle (a box or sphere split one way keeps a turned
-//     map) keeps only the partners both readings agree on;
-//   - neither whole: on a mesh of split quads, the partners both agree on; otherwise the reading
-//     leaving fewer unsettled.
+// The quads are paired first where half the triangles or more read back (a mesh of split quads),
+// the mesh as given first otherwise; a first result that pairs every vertex without contradiction,
+// each partner within half its shortest edge of its mirror image, is kept. Else both are paired and,
+// per group of shells the readings pair with each other:
+//   - both whole: the one whose partners lie nearer their mirror images (the quads allow every map
+//     the triangles allow, and more);
+//   - only the triangles' map whole: kept, except where the quads settle partners and most of them
+//     disagree with it (on a mesh of split quads), or where they do not back most of it (on a mesh
+//     whose triangles are stored as split quads): a box or a sphere split one way keeps a complete
+//     map turned against the mirror, every partner wrong;
+//   - otherwise, on a mesh of split quads, the quads' partners (those positions confirm); elsewhere
+//     the reading leaving fewer unsettled, the mesh as given on a tie.
 // The counts of shells are then made again from the partners kept.
 #pragma once
 

@@ -5,12 +5,17 @@
 // other diagonal, so the triangles have no mirror map even where the quads have one. Reading each
 // such pair of triangles as its quad again gives the walk back the connectivity the artist made.
 //
-// Two triangles sharing an edge are read as one quad when each is the other's clear best choice
-// among its triangle neighbours. The quad they make must be convex, not folded (their normals within
-// 60 degrees) and have corners within 45 degrees of right angles. A neighbour stored with the
-// triangle as exporters store a split quad a b c d (a b c, then a c d) is preferred to one that is
-// not; among alike, the squarer quad, by 2 degrees or more: ties are broken by no vertex order, so a
-// mesh whose halves are mirror images of each other is read alike on both sides.
+// Two triangles sharing an edge are read as one quad in either of two ways:
+//   - Stored as exporters store a split quad a b c d: a b c, then a c d next to it (and not part of
+//     a longer fan so stored, such as a polygon split from one corner or a cap around a pole). The
+//     pair is read if the quad it makes is convex, not folded (normals within 60 degrees) and has no
+//     corner more than 60 degrees from a right angle: the order says which triangles make a quad,
+//     even where half of one sheared quad and half of the next would make a squarer one.
+//   - Otherwise, when each is the other's clear best choice among its triangle neighbours by the
+//     squareness of the quad they make: every corner within 30 degrees of a right angle (15 in a
+//     mesh whose triangles are three in four stored as split quads, where the rest were mostly
+//     triangles before), 2 degrees squarer than the runner-up. Ties are broken by no vertex order,
+//     so a mesh whose halves are mirror images of each other is read alike on both sides.
 #pragma once
 
 #include "point3.h"
@@ -23,7 +28,7 @@ struct RecoveredQuads {
   LargeArray<int> cornerVertex;
   int quads = 0;      // pairs read as one quad
   int triangles = 0;  // triangles in the mesh given
-  int storedAsSplit = 0;  // of those, the ones stored as an exporter stores a split quad's halves
+  int storedAsSplit = 0;  // of those, the ones stored as a split quad's two halves
 };
 
 // `positions`: mesh.vertexCount entries in the caller's numbering. The edge keepA-keepB (caller's
