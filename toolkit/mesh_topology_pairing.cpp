@@ -39,7 +39,7 @@ class PartnerJudge {
   bool Clean(const TopologyPairing& p) const {
     if (!p.unsettled.empty()) return false;
     for (size_t v = 0; v < p.partners.size(); ++v) {
-      if (!near(int(v), p.partners[v])) return false;
+      if (!liesNear(int(v), p.partners[v])) return false;
     }
     return true;
   }
@@ -55,7 +55,7 @@ class PartnerJudge {
     return p;
   }
   // Non-finite positions are never near.
-  bool near(int v, int w) const { return distance2(mirrored(v), positions_[w]) <= reach2_[size_t(v)]; }
+  bool liesNear(int v, int w) const { return distance2(mirrored(v), positions_[w]) <= reach2_[size_t(v)]; }
   const Point3* positions_;
   int axis_;
   float offset_;
