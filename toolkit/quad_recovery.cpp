@@ -1,6 +1,7 @@
-// Triangle pairs read as quads by mutual best choice. Every measure is computed from the same
-// vectors whichever of the two triangles asks, so both see the same figure, and a mirror image
-// (which keeps lengths and angles) sees it too.
+// Triangle pairs read as quads: each triangle chooses the neighbour it would be read with, and a
+// pair is read where the choice is mutual. A pair's measure is always taken from the lower of its
+// edge's two half-edges, so both triangles see the same figure, and a mirror image (which keeps
+// lengths and angles) sees it too, up to rounding.
 #include "toolkit/quad_recovery.h"
 
 #include <algorithm>
