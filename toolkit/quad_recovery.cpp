@@ -13,12 +13,11 @@
 namespace {
 
 // Corners are measured by their squared cosines, with no trigonometry and no square root but the
-// triangles' areas: a corner lies within 60 degrees of a right angle when its cos^2 is at most
-// sin^2 60, and the largest cos^2 orders quads as the largest departure from a right angle does.
-// Triangles stored as an exporter stores a split quad may make a quad with corners up to 60 degrees
-// from right angles; others only up to 30 (two halves of a fan around a pole, pushed about by noise,
-// must not pass for a quad), and in a mesh so exported only up to 15.
-constexpr double kMostSkew = 0.75;                            // 60 degrees
+// triangles' areas: a corner lies within 30 degrees of a right angle when its cos^2 is at most
+// sin^2 30, and the largest cos^2 orders quads as the largest departure from a right angle does.
+// Triangles not stored as an exporter stores a split quad are read only with corners up to 30
+// degrees from right angles (two halves of a fan around a pole, pushed about by noise, must not
+// pass for a quad), and in a mesh so exported only up to 15.
 constexpr double kMostSkewApart = 0.25;                       // 30 degrees
 constexpr double kMostSkewApartExported = 0.066987298107780677;  // 15 degrees
 constexpr double kLeastFoldCos = 0.5;                         // the two normals within 60 degrees
@@ -87,15 +86,22 @@ class QuadReader {
     return m_.Tail(m_.HalfEdge(f, h - m_.faceStart[f] + 2));
   }
 
+  // Whether h's triangle and its neighbour across h make a quad at all: both triangles, four
+  // distinct corners, and h not the edge the caller keeps.
+  bool joinable(int h) const {
+    const int t = m_.twin[size_t(h)];
+    if (t < 0 || m_.FaceSize(m_.faceOf[size_t(h)]) != 3 || m_.FaceSize(m_.faceOf[size_t(t)]) != 3) return false;
+    if (third(h) == third(t)) return false;
+    const int a = m_.originalVertex[size_t(m_.Tail(h))], c = m_.originalVertex[size_t(m_.Head(h))];
+    return !((a == keepA_ && c == keepB_) || (a == keepB_ && c == keepA_));
+  }
+
   // How far from square the quad of h's triangle and its neighbour across h is, as its largest
   // cos^2 at a corner; kNoQuad where the pair makes no quad (folded, not convex, too skewed).
   double skew(int h) const {
+    if (!joinable(h)) return kNoQuad;
     const int t = m_.twin[size_t(h)];
-    if (t < 0 || m_.FaceSize(m_.faceOf[size_t(h)]) != 3 || m_.FaceSize(m_.faceOf[size_t(t)]) != 3) return kNoQuad;
     const int a = m_.Tail(h), c = m_.Head(h), x = third(h), y = third(t);
-    if (x == y) return kNoQuad;
-    const int originalA = m_.originalVertex[size_t(a)], originalC = m_.originalVertex[size_t(c)];
-    if ((originalA == keepA_ && originalC == keepB_) || (originalA == keepB_ && originalC == keepA_)) return kNoQuad;
     const Point3 &pa = at(a), &pc = at(c), &px = at(x), &py = at(y);
     // The quad's five edges (the diagonal a-c, then round it) and the triangles' normals, whose
     // lengths (twice the areas) are the sines of every corner times the lengths of its two edges.
@@ -112,7 +118,7 @@ class QuadReader {
     const double atX = dot(ax, cx), atY = dot(ay, cy);
     const double worst = std::max(std::max(cosA * cosA / (ac2 * ac2 * ax2 * ay2), cosC * cosC / (ac2 * ac2 * cx2 * cy2)),
                                   std::max(atX * atX / (ax2 * cx2), atY * atY / (ay2 * cy2)));
-    return worst <= kMostSkew ? worst : kNoQuad;
+    return worst <= kMostSkewApart ? worst : kNoQuad;
   }
 
   // The skew across h's edge, measured from the lower of its two half-edges: both triangles see
@@ -131,9 +137,9 @@ class QuadReader {
   bool splitAsExported(int x) const { return fanned(x) && !fanned(x - 1) && !fanned(x + 1); }
 
   // Records f's clear best half-edge to cross, if it has one. The other half of a split quad stored
-  // with f as exporters store it comes first, if it makes a quad at all; otherwise the squarer quad,
-  // clearly. (On a sheared mesh, half of one quad and half of the next can make a squarer quad than
-  // either.)
+  // with f as exporters store it is taken whatever the positions (on a sheared mesh, half of one quad
+  // and half of the next can make a squarer quad than either; noise can make a true quad look like
+  // none); otherwise the squarer quad, clearly.
   void choose(int f) {
     double best = kNoQuad, runnerUp = kNoQuad;
     int bestEdge = -1;
@@ -142,7 +148,7 @@ class QuadReader {
       if (t < 0) continue;
       const int u = m_.faceOf[size_t(t)];
       if ((u == f + 1 && splitAsExported(f)) || (u == f - 1 && splitAsExported(u))) {
-        if (edgeSkew(h) != kNoQuad) {
+        if (joinable(h)) {
           choice_[size_t(f)] = h;
           return;
         }
