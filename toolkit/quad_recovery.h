@@ -8,14 +8,16 @@
 // Two triangles sharing an edge are read as one quad in either of two ways:
 //   - Stored as exporters store a split quad a b c d: a b c, then a c d next to it (and not part of
 //     a longer fan so stored, such as a polygon split from one corner or a cap around a pole). The
-//     pair is read if the quad it makes is convex, not folded (normals within 60 degrees) and has no
-//     corner more than 60 degrees from a right angle: the order says which triangles make a quad,
-//     even where half of one sheared quad and half of the next would make a squarer one.
+//     order says which triangles make a quad, whatever the positions: on a sheared mesh half of one
+//     quad and half of the next can make a squarer quad than either, and noise can make a true quad
+//     look like none.
 //   - Otherwise, when each is the other's clear best choice among its triangle neighbours by the
-//     squareness of the quad they make: every corner within 30 degrees of a right angle (15 in a
-//     mesh whose triangles are three in four stored as split quads, where the rest were mostly
-//     triangles before), 2 degrees squarer than the runner-up. Ties are broken by no vertex order,
-//     so a mesh whose halves are mirror images of each other is read alike on both sides.
+//     squareness of the quad they make: convex, not folded (normals within 60 degrees), every
+//     corner within 30 degrees of a right angle (15 in a mesh whose triangles are three in four
+//     stored as split quads, where the rest were mostly triangles before), 2 degrees squarer than
+//     the runner-up. Ties are broken by no vertex order, so a mesh whose halves are mirror images of
+//     each other is read alike on both sides.
+// Either way the quad has four distinct corners, and the edge the caller keeps is never a diagonal.
 #pragma once
 
 #include "point3.h"
