@@ -328,10 +328,9 @@ bool readSharedInputs(const ApplyOptions& options, SharedInputs& r_shared, Outco
 // vertex the connectivity could not settle keeps the modifier's own partner, and the run says which.
 int pairByTopology(const ApplyOptions& options, SharedInputs& shared, IParamBlock2* params, ProgressLine& progress,
                    Outcome& outcome) {
-  constexpr int kUpdateResultParam = 2;
-  if (params->GetInt(kUpdateResultParam) == 0) {
-    progress.Say("velomorph apply: --pairing topology hands the modifier partners to hold: it needs updateResult "
-                 "(Cache Target) on, not --set updateResult=0");
+  const std::string refusal = WhyHandedPartnersWouldNotBeKept(params);
+  if (!refusal.empty()) {
+    progress.Say("velomorph apply: " + refusal);
     return kExitUsage;
   }
   PairingRequest request;

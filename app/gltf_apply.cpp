@@ -183,11 +183,8 @@ int GltfRun::runPrimitive(int mesh, int primitive, const std::vector<TargetJob>&
   const std::vector<float> baseTangents = file_.Base(mesh, primitive, MorphAttribute::Tangent);
   std::vector<int> partners;  // by position when normals or tangents first need them, unless by topology
   if (o_.pairing == PairingKind::kTopology) {
-    constexpr int kUpdateResultParam = 2;
-    if (scene.params()->GetInt(kUpdateResultParam) == 0) {
-      return fail(kExitUsage, "--pairing topology hands the modifier partners to hold: it needs updateResult (Cache Target) "
-                              "on, not --set updateResult=0");
-    }
+    const std::string refusal = WhyHandedPartnersWouldNotBeKept(scene.params());
+    if (!refusal.empty()) return fail(kExitUsage, refusal);
     PairingRequest request;
     request.kind = PairingKind::kTopology;
     request.axis = setup.axis;

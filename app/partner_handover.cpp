@@ -6,6 +6,7 @@
 #include "chunk_stream.h"
 #include "inode.h"
 #include "modstack.h"
+#include "symmetry_scene.h"
 
 namespace {
 
@@ -64,4 +65,10 @@ bool HandPartnersToModifier(Modifier* mod, INode* node, PositionsView target, co
   mod->LoadLocalData(&confined, &context->localData);
   confined.Finish();
   return true;
+}
+
+std::string WhyHandedPartnersWouldNotBeKept(IParamBlock2* params) {
+  if (params->GetInt(kUpdateResultParam) != 0) return std::string();
+  return "--pairing topology hands the modifier partners to hold: it needs updateResult (Cache Target) on, not --set "
+         "updateResult=0";
 }

@@ -10,8 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "iparamb2.h"
 #include "object.h"
 #include "positions_view.h"
+
+// The modifier keeps handed partners only with "Cache Target" (updateResult) on: why `params` would
+// not let it, or empty.
+std::string WhyHandedPartnersWouldNotBeKept(IParamBlock2* params);
 
 // `node` carries `mod` on its stack; its context's local data, if any, is replaced. `target`: the
 // target's positions as the modifier captures them; `partners`: one valid index into them per

@@ -14,6 +14,7 @@
 enum ModifierParam {
   kTargetParam = 0,
   kMirrorAxisParam = 1,
+  kUpdateResultParam = 2,  // "Cache Target"
   kOperationParam = 3,
   kDirectionParam = 4,
   kConstantUpdateParam = 5,

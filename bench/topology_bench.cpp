@@ -97,8 +97,13 @@ int main(int argc, char** argv) {
   std::printf("%-10s %-6s %10s %10s %12s %12s %14s %8s\n", "vertices", "pose", "half-edges", "walk", "in process",
               "check pair", "symmetrize", "correct");
   for (int size : sizes) {
-    for (const int kind : {0, 1, 2}) {  // exact, noise, exact with its quads split
-      const CorpusMesh m = kind == 2 ? SplitQuads(LargeGrid(size, Pose::kExact)) : LargeGrid(size, kind == 0 ? Pose::kExact : Pose::kNoise);
+    struct Row {
+      const char* name;
+      Pose pose;
+      bool split;
+    };
+    for (const Row& row : {Row{"exact", Pose::kExact, false}, Row{"noise", Pose::kNoise, false}, Row{"split", Pose::kExact, true}}) {
+      const CorpusMesh m = row.split ? SplitQuads(LargeGrid(size, row.pose)) : LargeGrid(size, row.pose);
       const int n = int(m.positions.size());
       std::vector<double> build, walk, total, pair, whole;
       int correct = 0;
@@ -126,7 +131,7 @@ int main(int argc, char** argv) {
         run(velomorph + " symmetrize --target " + base + " --out " + sym + " --pairing topology --quiet", wall);
         whole.push_back(wall);
       }
-      std::printf("%-10d %-6s %9.3fs %9.3fs %11.3fs %11.3fs %13.3fs %7.2f%%\n", n, kind == 0 ? "exact" : kind == 1 ? "noise" : "split",
+      std::printf("%-10d %-6s %9.3fs %9.3fs %11.3fs %11.3fs %13.3fs %7.2f%%\n", n, row.name,
                   median(build), median(walk), median(total), median(pair), median(whole), 100.0 * correct / n);
       std::fflush(stdout);
     }

@@ -608,10 +608,10 @@ class Pairer {
     return nearestImage_[size_t(v)] == w && std::sqrt(distance2(v, w)) <= 0.5 * meanEdge_[size_t(v)];
   }
 
-  int countSettled(const MapBuffer& b, int a, int c) const {
+  int countSettled(const MapBuffer& b, int a, int c, bool confirmByPosition) const {
     int n = 0;
     for (int s : {a, c}) {
-      for (int i = shellVertexStart_[size_t(s)]; i < shellVertexStart_[size_t(s) + 1]; ++i) n += settled(b, shellVertices_[size_t(i)], true);
+      for (int i = shellVertexStart_[size_t(s)]; i < shellVertexStart_[size_t(s) + 1]; ++i) n += settled(b, shellVertices_[size_t(i)], confirmByPosition);
       if (a == c) break;
     }
     return n;
@@ -702,7 +702,7 @@ class Pairer {
     for (const Seed& seed : seeds) {
       trial_.Clear();
       walk(trial_, seed, 1e300, true);
-      const int n = countSettled(trial_, a, c);
+      const int n = countSettled(trial_, a, c, true);
       if (n > mostSettled || (n == mostSettled && trial_.score < scoreThen)) {
         mostSettled = n;
         scoreThen = trial_.score;
@@ -712,12 +712,7 @@ class Pairer {
     // Positions confirm a map around faults only where they confirm most of what its faces agree
     // on; a posed shell (whose partners lie far from their mirror images) is left unsettled whole,
     // as the few partners that happen to lie near prove nothing.
-    int agreedByFaces = 0;
-    for (int s : {a, c}) {
-      for (int i = shellVertexStart_[size_t(s)]; i < shellVertexStart_[size_t(s) + 1]; ++i) agreedByFaces += settled(best_, shellVertices_[size_t(i)], false);
-      if (a == c) break;
-    }
-    if (mostSettled * 2 < agreedByFaces) return true;
+    if (mostSettled * 2 < countSettled(best_, a, c, false)) return true;
     for (int s : {a, c}) {
       for (int i = shellVertexStart_[size_t(s)]; i < shellVertexStart_[size_t(s) + 1]; ++i) {
         const int v = shellVertices_[size_t(i)];

@@ -20,8 +20,9 @@
 // missing face), the walk goes around each contradiction, and a vertex is settled only when every
 // face around it agrees on its partner, the partner names it back, and the partner is the vertex
 // nearest its mirror image and within half an edge of it; every other vertex of the shell is named
-// unsettled, never guessed. A shell whose best map puts partners farther from their mirror images than the shell's
-// own size (a lone eye with no counterpart) is not mirrored at all: its vertices are unsettled.
+// unsettled, never guessed. A shell whose best map puts partners farther from their mirror images
+// than the shell's own size (a lone eye with no counterpart) is not mirrored at all: its vertices
+// are unsettled.
 //
 // Cost O(faces) for a mesh with few symmetries of its own; each further candidate map stops as soon
 // as it is worse than the best so far. Passes that do not depend on each other run on two threads.

@@ -20,6 +20,19 @@ TopologyPairing pair(const CorpusMesh& m, const TopologyPairingOptions& options 
   return PairMeshByTopology(m.faceStart.data(), m.cornerVertex.data(), m.FaceCount(), int(m.positions.size()), m.positions.data(), options);
 }
 
+// Partners that differ from the truth, and vertices left unpaired.
+struct Scored {
+  int wrong = 0, unpaired = 0;
+};
+Scored score(const CorpusMesh& m, const TopologyPairing& r) {
+  Scored s;
+  for (size_t v = 0; v < m.truth.size(); ++v) {
+    if (r.partners[v] < 0) ++s.unpaired;
+    else s.wrong += r.partners[v] != m.truth[v];
+  }
+  return s;
+}
+
 std::string refusal(const std::vector<int>& faceStart, const std::vector<int>& corners, int vertices) {
   HalfEdgeMesh h;
   std::string error;
@@ -55,11 +68,7 @@ TEST(TopologyPairing, NoVertexIsPairedWronglyWhereTheConnectivityIsNotSymmetric)
   for (const CorpusMesh& m : AsymmetricCorpus()) {
     const TopologyPairing r = pair(m);
     ASSERT_TRUE(r.error.empty()) << m.name << ": " << r.error;
-    int wrong = 0, unpaired = 0;
-    for (size_t v = 0; v < m.truth.size(); ++v) {
-      if (r.partners[v] < 0) ++unpaired;
-      else wrong += r.partners[v] != m.truth[v];
-    }
+    const auto [wrong, unpaired] = score(m, r);
     EXPECT_EQ(wrong, 0) << m.name;
     EXPECT_EQ(size_t(unpaired), r.unsettled.size()) << m.name;
     if (m.name.find("diagonal") != std::string::npos) {
@@ -87,11 +96,7 @@ TEST(TopologyPairing, QuadsSplitOneWayArePairedOnTheQuadsReadBack) {
   for (const CorpusMesh& m : SplitQuadCorpus()) {
     const TopologyPairing r = pair(m);
     ASSERT_TRUE(r.error.empty()) << m.name << ": " << r.error;
-    int wrong = 0, unpaired = 0;
-    for (size_t v = 0; v < m.truth.size(); ++v) {
-      if (r.partners[v] < 0) ++unpaired;
-      else wrong += r.partners[v] != m.truth[v];
-    }
+    const auto [wrong, unpaired] = score(m, r);
     EXPECT_EQ(wrong, 0) << m.name;
     EXPECT_EQ(size_t(unpaired), r.unsettled.size()) << m.name;
     if (m.name.find("(exact)") != std::string::npos) {
